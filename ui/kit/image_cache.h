@@ -1,0 +1,5 @@
+// Process-wide cache of PNG pictures loaded through GDI+.
+#pragma once
+
+void InitImageCache();
+void FreeImageCache();
