@@ -4,6 +4,7 @@
 #include "adapter/bind.h"
 #include "app/log.h"
 #include "app/messages.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "res/q8_resource.h"
 #include "softap/events.h"
@@ -13,7 +14,6 @@
 #include <cwchar>
 
 CZephynDlg* gZephynDlg = nullptr;
-wchar_t gDataDir[MAX_PATH] = L"";
 HANDLE exitEvent = nullptr;
 
 static const wchar_t kWindowProp[] = L"AMBREL_UTILITY";
@@ -42,6 +42,7 @@ BOOL CZephynDlg::OnInitDialog() {
     gZephynDlg = this;
     gMainWnd = m_hWnd;
     PrepareDataDir(m_hWnd);
+    LoadIniFile();
     LoadStringW(gFramework.instance, IDS_MAIN_TITLE, m_title, 64);
     SetWindowTextW(m_hWnd, m_title);
     exitEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -23,5 +23,4 @@ private:
 };
 
 extern CZephynDlg* gZephynDlg;
-extern wchar_t gDataDir[MAX_PATH];
 extern HANDLE exitEvent;
