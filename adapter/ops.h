@@ -40,3 +40,9 @@ int WideToField(const wchar_t* text, char* field, int fieldSize);
 bool GuidFromText(const wchar_t* text, GUID* guid);
 // 16 bytes to "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 void GuidToText(const GUID& guid, wchar_t* text, int textCount);
+
+// The list-building step of UIGetControlNicList: the GUID text of every
+// present record (non-empty hardware ID), in record order, up to 5 entries;
+// the list is cleared first and its count logged. Returns the count.
+struct NicDeviceRecord;
+int FillControlNicList(const NicDeviceRecord* records, ControlNicList* list);
