@@ -196,7 +196,14 @@ int FillControlNicList(const NicDeviceRecord* records, ControlNicList* list) {
         if (!records[i].hardwareId[0]) continue;
         present++;
         if (fresh.count >= Q8_NIC_MAX) continue;
-        GuidToText(records[i].guid, fresh.entries[fresh.count].guid, Q8_GUID_TEXT_MAX);
+        ControlNicEntry& entry = fresh.entries[fresh.count];
+        GuidToText(records[i].guid, entry.guid, Q8_GUID_TEXT_MAX);
+        // The adapter's own connection name, so that the shared-connection choice
+        // can leave the hotspot's own connection out.
+        char name[sizeof records[i].connectionName + 1];
+        memcpy(name, records[i].connectionName, sizeof records[i].connectionName);
+        name[sizeof records[i].connectionName] = '\0';
+        if (!MultiByteToWideChar(CP_ACP, 0, name, -1, entry.connName, Q8_NAME_MAX)) entry.connName[0] = L'\0';
         fresh.count++;
     }
     if (present > fresh.count)

@@ -556,6 +556,16 @@ TEST_F(NicList, OnlyTheFirstFiveOfSevenAreListed) {
     EXPECT_TRUE(LogHas("{UIGetControlNicList} NUM=5"));
 }
 
+TEST_F(NicList, EntriesCarryTheAdapterConnectionName) {
+    Present(0);
+    // "无线网络连接 2" in code page 936, as discovery stores it.
+    strcpy(records[0].connectionName, "\xCE\xDE\xCF\xDF\xCD\xF8\xC2\xE7\xC1\xAC\xBD\xD3 2");
+    EXPECT_EQ(1, FillControlNicList(records, &list));
+    EXPECT_STREQ(L"\x65E0\x7EBF\x7F51\x7EDC\x8FDE\x63A5 2", list.entries[0].connName);
+    EXPECT_STREQ(L"", list.entries[0].text0);
+    EXPECT_STREQ(L"", list.entries[0].text1);
+}
+
 TEST_F(NicList, NoAdapterGivesAnEmptyList) {
     EXPECT_EQ(0, FillControlNicList(records, &list));
     ExpectOnlyGuidTexts({});
