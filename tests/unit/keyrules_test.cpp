@@ -227,6 +227,10 @@ TEST(StoredKey, RoundTripAtEveryTablePosition) {
     }
     EXPECT_GT(extras, 0);     // both cases met: the table has zero and non-zero values
     EXPECT_GT(plainOnes, 0);
+    for (int length = 1; length <= 255; length++) {
+        std::wstring key(length, L"Zz9"[length % 3]);
+        ASSERT_EQ(key, Decode(Encode(key))) << "length " << length;
+    }
     for (wchar_t c = 0x1F; c <= 0x7F; c++) {
         std::wstring key(255, c);
         ASSERT_EQ(key, Decode(Encode(key))) << "character " << (int)c;
