@@ -1,0 +1,312 @@
+// End-to-end harness: sandbox folders, starting and ending Q8.exe, and the
+// outside views of it (log, windows, mutexes) that the tests wait on.
+#include "harness.h"
+
+#include "sim/host/host_world.h"
+#include "sim/sim_edit.h"
+
+#include <shlobj.h>
+
+#include <cwchar>
+
+namespace {
+
+// Stand-ins of the host side that Q8 must load instead of Wine's own DLLs:
+// copied beside Q8.exe when the build made them, with their override.
+struct E2eStandIn {
+    const wchar_t* file;
+    const wchar_t* override;
+};
+const E2eStandIn kStandIns[] = {
+    {L"cfgmgr32.dll", L"cfgmgr32=n"},
+};
+
+std::wstring UnixToWine(const std::wstring& path) {
+    if (path.empty() || path[0] != L'/') return path;
+    std::wstring out = L"Z:" + path;  // Wine maps the Unix root to drive Z:
+    for (wchar_t& c : out)
+        if (c == L'/') c = L'\\';
+    return out;
+}
+
+std::wstring EnvVar(const wchar_t* name) {
+    wchar_t buf[4096];
+    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return (n > 0 && n < 4096) ? std::wstring(buf, n) : std::wstring();
+}
+
+bool RemoveTreeOnce(const std::wstring& path) {
+    DWORD attr = GetFileAttributesW(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return true;
+    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(path.c_str()) != FALSE;
+    }
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring n = fd.cFileName;
+            if (n != L"." && n != L"..") RemoveTreeOnce(path + L"\\" + n);
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    return RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+// A process that just ended may still hold a file a moment: try until the deadline.
+bool RemoveTree(const std::wstring& path) {
+    return E2eWaitUntil([&] { return RemoveTreeOnce(path); }, E2E_CLOSE_MS);
+}
+
+struct WindowSearch {
+    DWORD pid;  // 0 = any process
+    bool bNeedTitle;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+    WindowSearch* s = (WindowSearch*)param;
+    if (!GetPropW(hwnd, E2E_WINDOW_PROP)) return TRUE;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (s->pid && pid != s->pid) return TRUE;
+    if (s->bNeedTitle) {
+        wchar_t title[64] = L"";
+        GetWindowTextW(hwnd, title, 64);
+        if (wcscmp(title, E2E_WINDOW_TITLE) != 0) return TRUE;
+    }
+    s->found.push_back(hwnd);
+    return TRUE;
+}
+
+// The current environment with `set` replacing (or adding) and `drop` removing
+// variables; names compare without case, as Windows does.
+std::vector<wchar_t> BuildEnvironment(const std::vector<std::pair<std::wstring, std::wstring>>& set,
+                                      const std::vector<std::wstring>& drop) {
+    std::vector<wchar_t> block;
+    wchar_t* env = GetEnvironmentStringsW();
+    for (const wchar_t* p = env; p && *p; p += wcslen(p) + 1) {
+        std::wstring entry = p;
+        size_t eq = entry.find(L'=', 1);  // entries like "=C:=C:\" start with '='
+        std::wstring name = entry.substr(0, eq);
+        bool bSkip = false;
+        for (const auto& kv : set)
+            if (_wcsicmp(kv.first.c_str(), name.c_str()) == 0) bSkip = true;
+        for (const auto& d : drop)
+            if (_wcsicmp(d.c_str(), name.c_str()) == 0) bSkip = true;
+        if (bSkip) continue;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    if (env) FreeEnvironmentStringsW(env);
+    for (const auto& kv : set) {
+        std::wstring entry = kv.first + L"=" + kv.second;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
+bool EndProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (!h) return false;
+    bool bOwn = WaitForSingleObject(h, E2E_CLOSE_MS) == WAIT_OBJECT_0;
+    if (!bOwn) {
+        TerminateProcess(h, 1);
+        WaitForSingleObject(h, E2E_CLOSE_MS);
+    }
+    CloseHandle(h);
+    return bOwn;
+}
+
+}  // namespace
+
+std::wstring E2eBinDir() {
+    std::wstring dir = UnixToWine(EnvVar(L"Q8_BIN_DIR"));
+    if (!dir.empty()) return dir;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring p(self);
+    return p.substr(0, p.rfind(L'\\'));
+}
+
+bool E2eWaitUntil(const std::function<bool()>& done, DWORD ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start > ms) return done();
+        Sleep(20);
+    }
+}
+
+std::string E2eReadFile(const std::wstring& path) {
+    std::string out;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    char buf[8192];
+    DWORD got = 0;
+    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+bool E2eFileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool E2eMutexExists(const wchar_t* name) {
+    HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, name);
+    if (!m) return false;
+    CloseHandle(m);
+    return true;
+}
+
+std::vector<HWND> E2eUtilityWindows() {
+    WindowSearch s = {0, false, {}};
+    EnumWindows(CollectWindow, (LPARAM)&s);
+    return s.found;
+}
+
+std::wstring E2eDataFolder() {
+    wchar_t dir[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, dir, CSIDL_APPDATA, FALSE);
+    return std::wstring(dir) + L"\\Vorn";
+}
+
+void E2eClearDataFolder() { RemoveTree(E2eDataFolder()); }
+
+bool E2eEndStrayUtilities() {
+    for (HWND w : E2eUtilityWindows()) EndProcessOf(w);
+    return E2eWaitUntil([] { return !E2eMutexExists(E2E_INSTANCE_MUTEX); }, E2E_CLOSE_MS);
+}
+
+bool CE2eSandbox::Create(const std::wstring& name) {
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::wstring root = std::wstring(cwd) + L"\\sandbox";
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::wstring safe = name;
+    for (wchar_t& c : safe)
+        if (wcschr(L"\\/:*?\"<>|", c)) c = L'_';
+    dir = root + L"\\" + safe;
+    programDir = dir;
+    dllOverrides.clear();
+    world.sections.clear();
+    if (!RemoveTree(dir)) return false;
+    return CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
+}
+
+bool CE2eSandbox::CopyFromBin(const wchar_t* binName, const std::wstring& to) const {
+    return CopyFileW((E2eBinDir() + L"\\" + binName).c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool CE2eSandbox::InstallProgram(const wchar_t* dravolibSource, const std::wstring& folder) {
+    if (!folder.empty()) programDir = folder;
+    CreateDirectoryW(programDir.c_str(), nullptr);
+    if (!CopyFromBin(L"Q8.exe", programDir + L"\\Q8.exe")) return false;
+    if (dravolibSource && !CopyFromBin(dravolibSource, programDir + L"\\Dravolib.dll")) return false;
+    dllOverrides.clear();
+    for (const E2eStandIn& s : kStandIns) {
+        if (!E2eFileExists(E2eBinDir() + L"\\" + s.file)) continue;
+        if (!CopyFromBin(s.file, programDir + L"\\" + s.file)) return false;
+        dllOverrides += (dllOverrides.empty() ? L"" : L";") + std::wstring(s.override);
+    }
+    return true;
+}
+
+int CE2eSandbox::ApplyWorld(std::wstring* error) {
+    if (!world.Save(WorldPath())) {
+        if (error) *error = L"cannot write " + WorldPath();
+        return -1;
+    }
+    return SimApplyHostWorld(world, error);
+}
+
+bool CE2eSandbox::RaiseEvent(int code) const { return SimAppendEvent(WorldPath(), code); }
+
+bool CQ8Process::Start(const CE2eSandbox& box, const Q8StartOptions& options) {
+    Stop();
+    std::vector<std::pair<std::wstring, std::wstring>> set = {{L"Q8SIM_WORLD", box.WorldPath()}};
+    std::vector<std::wstring> drop;
+    if (options.bLog)
+        set.push_back({L"Q8_UI_LOG", L"1"});
+    else
+        drop.push_back(L"Q8_UI_LOG");
+    if (!box.dllOverrides.empty()) {
+        std::wstring existing = EnvVar(L"WINEDLLOVERRIDES");
+        set.push_back({L"WINEDLLOVERRIDES", existing.empty() ? box.dllOverrides : existing + L";" + box.dllOverrides});
+    }
+    std::vector<wchar_t> env = BuildEnvironment(set, drop);
+    std::wstring exe = box.programDir + L"\\Q8.exe";
+    std::wstring line = L"\"" + exe + L"\"";
+    if (!options.commandLine.empty()) line += L" " + options.commandLine;
+    std::vector<wchar_t> lineBuf(line.begin(), line.end());
+    lineBuf.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    return CreateProcessW(exe.c_str(), lineBuf.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                          env.data(), box.dir.c_str(), &si, &m_pi) != FALSE;
+}
+
+bool CQ8Process::IsRunning() const {
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool CQ8Process::WaitForExit(DWORD ms) const {
+    return !m_pi.hProcess || WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0;
+}
+
+HWND CQ8Process::MainWindow() const {
+    if (!m_pi.hProcess) return nullptr;
+    WindowSearch s = {m_pi.dwProcessId, true, {}};
+    EnumWindows(CollectWindow, (LPARAM)&s);
+    return s.found.empty() ? nullptr : s.found.front();
+}
+
+HWND CQ8Process::WaitForMainWindow(DWORD ms) const {
+    HWND w = nullptr;
+    E2eWaitUntil([&] { return (w = MainWindow()) != nullptr || !IsRunning(); }, ms);
+    return w;
+}
+
+bool CQ8Process::Stop() {
+    if (!m_pi.hProcess) return true;
+    bool bOwn = true;
+    if (IsRunning()) {
+        HWND w = MainWindow();
+        if (w) PostMessageW(w, WM_CLOSE, 0, 0);
+        bOwn = w && WaitForExit(E2E_CLOSE_MS);
+        if (!bOwn) {
+            TerminateProcess(m_pi.hProcess, 1);
+            WaitForSingleObject(m_pi.hProcess, E2E_CLOSE_MS);
+        }
+    }
+    CloseHandle(m_pi.hThread);
+    CloseHandle(m_pi.hProcess);
+    m_pi = PROCESS_INFORMATION();
+    return bOwn;
+}
+
+void Q8E2eTest::SetUp() {
+    ASSERT_TRUE(E2eEndStrayUtilities()) << "a utility left by an earlier test still holds " << "AMBREL_UTILITY";
+    E2eClearDataFolder();
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    ASSERT_TRUE(box.Create(std::wstring(name.begin(), name.end())));
+    std::wstring error;
+    ASSERT_EQ(0, box.ApplyWorld(&error)) << SimToUtf8(error);
+}
+
+void Q8E2eTest::TearDown() {
+    q8.Stop();
+    EXPECT_TRUE(E2eEndStrayUtilities()) << "a utility did not end";
+    E2eClearDataFolder();
+}
+
+bool Q8E2eTest::WaitForLog(const char* text, DWORD ms) const {
+    return E2eWaitUntil([&] { return box.Log().find(text) != std::string::npos; }, ms);
+}

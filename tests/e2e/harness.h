@@ -1,0 +1,128 @@
+// End-to-end harness: runs the real Q8.exe under Wine from a fresh sandbox
+// folder per test, against the simulated world, and watches it from outside
+// as a user or the installer would (log lines, windows, named mutexes).
+// Every wait polls with a generous deadline; nothing sleeps for a fixed time
+// to make a result come true. Each test ends its Q8 so that the next one
+// starts on a clean machine.
+#pragma once
+#include "sim/world.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Deadlines. Wine starts a program in 1-3 s on this machine; these leave
+// room for a loaded machine without ever being the thing a test measures.
+#define E2E_DEADLINE_MS 30000  // a log line, a window, a process end
+#define E2E_CLOSE_MS 10000     // WM_CLOSE before TerminateProcess
+
+// The utility's names as the outside world sees them.
+#define E2E_INSTANCE_MUTEX L"AMBREL_UTILITY"
+#define E2E_WINDOW_PROP L"AMBREL_UTILITY"
+#define E2E_WINDOW_TITLE L"Ambrel"
+
+// Where Q8.exe, Dravolib.dll and the test stand-ins were built (Q8_BIN_DIR,
+// else this program's own folder), as a Windows path.
+std::wstring E2eBinDir();
+
+// Polls `done` every 20 ms until it holds or `ms` pass; true when it held.
+bool E2eWaitUntil(const std::function<bool()>& done, DWORD ms = E2E_DEADLINE_MS);
+
+// A file's bytes; empty when it does not exist.
+std::string E2eReadFile(const std::wstring& path);
+bool E2eFileExists(const std::wstring& path);
+
+// True while some process holds the named mutex.
+bool E2eMutexExists(const wchar_t* name);
+
+// Every top-level window that carries the utility's window property.
+std::vector<HWND> E2eUtilityWindows();
+
+// "%APPDATA%\Vorn", the utility's settings folder in this Wine prefix.
+std::wstring E2eDataFolder();
+// Removes that folder and all it holds.
+void E2eClearDataFolder();
+
+// Ends every utility an earlier test left behind (found by its window
+// property). true when none is left holding the instance mutex.
+bool E2eEndStrayUtilities();
+
+// One test's folder: Q8's current directory, its program folder (the same
+// folder unless a test separates them), and the world Q8 and the simulator see.
+class CE2eSandbox {
+public:
+    // Makes a fresh, empty <working dir>\sandbox\<name>.
+    bool Create(const std::wstring& name);
+
+    // Puts Q8.exe into `programDir` (default: the sandbox itself) with the
+    // library copied from `dravolibSource` in the build folder under the name
+    // Dravolib.dll (null: no library at all), plus the host stand-ins that exist.
+    bool InstallProgram(const wchar_t* dravolibSource = L"Dravolib.dll", const std::wstring& programDir = L"");
+
+    // Copies a file of the build folder to `to` (a path inside the sandbox).
+    bool CopyFromBin(const wchar_t* binName, const std::wstring& to) const;
+
+    // Saves `world` and brings the host side in line with it. 0 on success.
+    int ApplyWorld(std::wstring* error);
+
+    // Queues one event code for the simulated library (sim_events.txt).
+    bool RaiseEvent(int code) const;
+
+    std::wstring Path(const wchar_t* name) const { return dir + L"\\" + name; }
+    std::wstring WorldPath() const { return Path(L"sim_world.ini"); }
+    std::string Log() const { return E2eReadFile(Path(L"ui_log.log")); }
+    std::string Calls() const { return E2eReadFile(Path(L"sim_calls.log")); }
+
+    std::wstring dir;
+    std::wstring programDir;
+    std::wstring dllOverrides;  // WINEDLLOVERRIDES for the stand-ins installed
+    SimWorld world;
+};
+
+struct Q8StartOptions {
+    bool bLog = true;           // Q8_UI_LOG=1
+    std::wstring commandLine;   // text after the program name
+};
+
+// One Q8.exe process started from a sandbox.
+class CQ8Process {
+public:
+    CQ8Process() = default;
+    CQ8Process(const CQ8Process&) = delete;
+    CQ8Process& operator=(const CQ8Process&) = delete;
+    ~CQ8Process() { Stop(); }
+
+    bool Start(const CE2eSandbox& box, const Q8StartOptions& options = Q8StartOptions());
+    bool IsRunning() const;
+    // true when the process ended within `ms`.
+    bool WaitForExit(DWORD ms = E2E_DEADLINE_MS) const;
+    // The process's top-level window titled "Ambrel" with the property, or null.
+    HWND MainWindow() const;
+    HWND WaitForMainWindow(DWORD ms = E2E_DEADLINE_MS) const;
+    // WM_CLOSE to its window, then TerminateProcess once E2E_CLOSE_MS pass.
+    // true when it ended of its own accord.
+    bool Stop();
+
+    DWORD pid() const { return m_pi.dwProcessId; }
+    DWORD mainThreadId() const { return m_pi.dwThreadId; }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
+
+// Fixture of every end-to-end test: ends strays, clears the settings folder,
+// makes the sandbox named after the test and applies its (empty) world.
+class Q8E2eTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Waits for `text` to appear in the sandbox's ui_log.log.
+    bool WaitForLog(const char* text, DWORD ms = E2E_DEADLINE_MS) const;
+
+    CE2eSandbox box;
+    CQ8Process q8;
+};
