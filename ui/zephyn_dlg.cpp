@@ -1,14 +1,20 @@
-// Main window: initialisation, message table and clean-up.
+// Main window: initialisation, message table, timers, tray refresh, the
+// creating look and clean-up.
 #include "ui/zephyn_dlg.h"
 
 #include "adapter/bind.h"
+#include "adapter/ops.h"
 #include "app/log.h"
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "netenv/discovery.h"
+#include "netenv/ics_select.h"
 #include "res/q8_resource.h"
 #include "softap/events.h"
+#include "softap/softap.h"
 #include "softap/softap_state.h"
+#include "ui/creating_wnd.h"
 
 #include <shlobj.h>
 #include <cwchar>
@@ -17,6 +23,8 @@ CZephynDlg* gZephynDlg = nullptr;
 HANDLE exitEvent = nullptr;
 
 static const wchar_t kWindowProp[] = L"AMBREL_UTILITY";
+// Handed over by threads other than the UI thread (the internet watch).
+static const UINT WM_Q8_SHOW_MAIN = WM_APP + 1;
 
 CZephynDlg::CZephynDlg() : CDialog(IDD_Q8_MAIN) {}
 
@@ -35,6 +43,7 @@ static void PrepareDataDir(HWND hwnd) {
 }
 
 BOOL CZephynDlg::OnInitDialog() {
+    m_uiThread = GetCurrentThreadId();
     m_icon = LoadIconW(gFramework.instance, MAKEINTRESOURCEW(IDI_Q8_APP));
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)m_icon);
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_icon);
@@ -53,7 +62,14 @@ BOOL CZephynDlg::OnInitDialog() {
         PostQuitMessage(0);
         return FALSE;
     }
-    return TRUE;
+    SetTimer(m_hWnd, TIMER_FIRST_CHECK, 3000, nullptr);
+    SetTimer(m_hWnd, TIMER_FIRST_SHOW, 300, nullptr);
+    AddTrayIcon();
+    m_trayRemoved = 0;
+    SetTimer(m_hWnd, TIMER_TRAY, 2000, nullptr);
+    StartWorker(ThreadMonitorStations, nullptr);
+    gWatchDevicesThread = CreateThread(nullptr, 0, ThreadWatchDevices, nullptr, 0, nullptr);
+    return gWatchDevicesThread != nullptr;
 }
 
 BOOL CZephynDlg::PreTranslateMessage(MSG* msg) {
@@ -64,33 +80,216 @@ BOOL CZephynDlg::PreTranslateMessage(MSG* msg) {
     return CDialog::PreTranslateMessage(msg);
 }
 
-void CZephynDlg::ShowPage(int) {}
+// ---- pages and the window -------------------------------------------------
+
+void CZephynDlg::ShowPage(int page) {
+    if (m_creating) return;
+    m_currentPage = page;
+    WriteUiLog(L"{ShowPage} page=%d\n", page);
+}
+
+void CZephynDlg::HideMainWindow() { ShowWindow(m_hWnd, SW_HIDE); }
 
 void CZephynDlg::ShowMainWindow() {
-    unsigned state = softApState;
-    if (state == SOFTAP_NoInternet || state == SOFTAP_Initializing) {
-        ShowWindow(m_hWnd, SW_HIDE);
+    if (GetCurrentThreadId() != m_uiThread) {
+        PostMessageW(m_hWnd, WM_Q8_SHOW_MAIN, 0, 0);
         return;
     }
+    ShowMainWindowNow();
+}
+
+void CZephynDlg::ShowMainWindowNow() {
+    if (m_creating) return;
+    unsigned state = softApState;
+    if (state == SOFTAP_NoInternet || state == SOFTAP_Initializing) {
+        HideMainWindow();
+        return;
+    }
+    m_currentPage = state == SOFTAP_Created ? PAGE_SOFTAP : PAGE_TIPS;
+    WriteUiLog(L"{ShowMainWindow} page=%d\n", m_currentPage);
+    const int w = 480, h = 320;
+    int x = (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYFULLSCREEN) - h) / 2;
+    bool hidden = gStartFlags.noGui;
+    SetWindowPos(m_hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, w, h,
+                 SWP_NOZORDER | (hidden ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+    ShowWindow(m_hWnd, hidden ? SW_HIDE : SW_SHOW);
+    if (hidden) return;
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    SetForegroundWindow(m_hWnd);
+    SetActiveWindow(m_hWnd);
+}
+
+// ---- the creating look ----------------------------------------------------
+
+void CZephynDlg::ShowCreating() {
+    if (m_creatingWindow) return;
+    softApState = SOFTAP_Creating;
+    if (!m_trayRemoved) SetTimer(m_hWnd, TIMER_TRAY, 200, nullptr);
+    HideMainWindow();
+    m_creating = 1;
+    m_progress = 0;
+    m_creatingWindow = CreateCreatingWindow(m_hWnd);
+    SetTimer(m_hWnd, TIMER_PROGRESS, 200, nullptr);
+}
+
+void CZephynDlg::HideCreating() {
+    if (m_creatingWindow) {
+        KillTimer(m_hWnd, TIMER_PROGRESS);
+        SetCreatingProgress(m_creatingWindow, 100);
+        ::DestroyWindow(m_creatingWindow);
+        m_creatingWindow = nullptr;
+    }
+    m_creating = 0;
+}
+
+void CZephynDlg::OnCreatingProgress() {
+    int p = m_progress;
+    if (p < 95 || p >= 100) {
+        m_progress = p + 1;
+        if (p >= 100) KillTimer(m_hWnd, TIMER_PROGRESS);
+    }
+    if (m_creatingWindow) {
+        SetCreatingProgress(m_creatingWindow, p >= 100 ? 100 : (p < 0 ? 0 : p));
+    } else {
+        KillTimer(m_hWnd, TIMER_PROGRESS);
+        HideCreating();
+    }
+    if (softApState == SOFTAP_Created) {
+        KillTimer(m_hWnd, TIMER_PROGRESS);
+        HideCreating();
+    }
+}
+
+void CZephynDlg::OnSoftapCreated(WPARAM page) {
+    if (!m_trayRemoved) SetTimer(m_hWnd, TIMER_TRAY, 2000, nullptr);
+    HideCreating();
+    if (page == 2) WriteUiLog(L"SOFTAP OnSoftapCreated \n");
+    ShowPage((int)page);
+    gStartFlags.noGui = false;
+    ShowMainWindow();
+}
+
+// ---- tray -----------------------------------------------------------------
+
+bool CZephynDlg::AddTrayIcon() {
+    m_tray = {};
+    m_tray.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    m_tray.hWnd = m_hWnd;
+    m_tray.uID = TRAY_UID;
+    m_tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    m_tray.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_tray.hIcon = m_icon;
+    wcsncpy(m_tray.szTip, m_title, 127);
+    return Shell_NotifyIconW(NIM_ADD, &m_tray) != FALSE;
+}
+
+void CZephynDlg::SetTray(UINT flags, HICON icon, const wchar_t* tip, const wchar_t* balloon) {
+    m_tray.uFlags = flags;
+    m_tray.hIcon = icon;
+    wcsncpy(m_tray.szTip, tip, 127);
+    m_tray.szTip[127] = L'\0';
+    wcsncpy(m_tray.szInfo, balloon ? balloon : L"", 255);
+    m_tray.szInfo[255] = L'\0';
+    m_tray.szInfoTitle[0] = L'\0';
+    m_tray.dwInfoFlags = NIIF_INFO;
+    Shell_NotifyIconW(NIM_MODIFY, &m_tray);
+}
+
+void CZephynDlg::RestoreTrayIfRemoved() {
+    if (m_trayRemoved != 1) return;
+    AddTrayIcon();
+    SetTimer(m_hWnd, TIMER_TRAY, 2000, nullptr);
+    m_trayRemoved = 0;
+}
+
+void CZephynDlg::RemoveTrayForExit() {
+    KillTimer(m_hWnd, TIMER_TRAY);
+    Shell_NotifyIconW(NIM_DELETE, &m_tray);
+    m_trayRemoved = 1;
+}
+
+void CZephynDlg::RefreshTray() {
+    if (m_trayRemoved) return;
+    unsigned state = softApState;
+    bool changed = state != m_lastTrayState;
+    wchar_t tip[128];
+    const wchar_t* balloon = nullptr;
+    bool keepBalloon = false;
+    switch (state) {
+    case SOFTAP_NoCard: wcscpy(tip, L"请插入Ambrel"); break;
+    case SOFTAP_NoInternet: wcscpy(tip, L"网络连接正常后请重试"); break;
+    case SOFTAP_Creating:
+    case SOFTAP_SettingIcs:
+        wcscpy(tip, L"无线网络正在创建中…");
+        m_trayAnimIndex = (m_trayAnimIndex + 1) % 4;
+        keepBalloon = !changed;
+        break;
+    case SOFTAP_CreateFailed: wcscpy(tip, L"无线网络创建失败"); break;
+    case SOFTAP_InternetBack:
+    case SOFTAP_IcsFailed: wcscpy(tip, L"共享网络设置失败"); break;
+    case SOFTAP_Created:
+        _snwprintf(tip, 128, L"连接到共享WiFi的终端设备有 %d 台", (int)stationCount);
+        tip[127] = L'\0';
+        if (changed) balloon = L"无线网络创建成功";
+        break;
+    case SOFTAP_Initializing: wcscpy(tip, L"软件正在初始化，请稍后…"); break;
+    default: wcscpy(tip, L"Ambrel"); changed = false; break;
+    }
+    if (changed && !balloon && state != SOFTAP_Created) balloon = tip;
+    if (changed || wcscmp(tip, m_trayTip) != 0) WriteUiLog(L"{RefreshTray} state=%d tip=%s\n", (int)state, tip);
+    wcscpy(m_trayTip, tip);
+    UINT flags = NIF_ICON | NIF_TIP | (keepBalloon ? 0 : NIF_INFO);
+    SetTray(flags, m_icon, tip, balloon);
+    m_lastTrayState = state;
 }
 
 LRESULT CZephynDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
     UINT what = LOWORD(lParam);
     if (what != WM_MOUSEMOVE) WriteUiLog(L"{OnTrayNotify} lParam=0x%X\n", what);
-    if (what == TRAY_CMD_SHOW) {
+    RestoreTrayIfRemoved();
+    if (what == WM_RBUTTONUP) {
+        POINT pt;
+        GetCursorPos(&pt);
+        SetForegroundWindow(m_hWnd);
+        HMENU menu = CreatePopupMenu();
+        AppendMenuW(menu, MF_STRING | (m_creating ? MF_DISABLED | MF_GRAYED : 0), ID_TRAY_OPEN, L"打开主界面");
+        AppendMenuW(menu, MF_STRING, ID_TRAY_ABOUT, L"关于");
+        AppendMenuW(menu, MF_STRING, ID_TRAY_EXIT, L"退出");
+        TrackPopupMenu(menu, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+        DestroyMenu(menu);
+    } else if (what == TRAY_CMD_SHOW) {
         unsigned s = softApState;
         if (s == SOFTAP_NoInternet || s == SOFTAP_Stopped || s == SOFTAP_CreateFailed || s == SOFTAP_InternetBack ||
             s == SOFTAP_IcsFailed) {
             PostMessageW(m_hWnd, WM_DRAVO_EVENT, 0, 17);
-        } else {
+        } else if (!m_creating) {
             gStartFlags.noGui = false;
             ShowMainWindow();
         }
     } else if (what == WM_LBUTTONUP) {
-        gStartFlags.noGui = false;
-        ShowMainWindow();
+        if (!m_creating) {
+            gStartFlags.noGui = false;
+            ShowMainWindow();
+        }
     }
     return 1;
+}
+
+// ---- messages -------------------------------------------------------------
+
+void CZephynDlg::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case TIMER_FIRST_CHECK:
+        PostMessageW(m_hWnd, WM_DRAVO_EVENT, 0, 17);
+        KillTimer(m_hWnd, TIMER_FIRST_CHECK);
+        break;
+    case TIMER_TRAY: RefreshTray(); break;
+    case TIMER_PROGRESS: OnCreatingProgress(); break;
+    case TIMER_FIRST_SHOW:
+        KillTimer(m_hWnd, TIMER_FIRST_SHOW);
+        ShowMainWindow();
+        break;
+    }
 }
 
 INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -98,14 +297,33 @@ INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
     switch (msg) {
     case WM_TRAY_NOTIFY: return OnTrayNotify(wParam, lParam);
     case WM_DRAVO_EVENT: return EventManage(wParam, lParam);
+    case WM_SHOW_PAGE: ShowPage((int)wParam); return 0;
+    case WM_CTRL_TOOL: return OnCtrlTool(wParam);
+    case WM_SOFTAP_CTRL: return OnSoftapCtrl(wParam);
+    case WM_SOFTAP_RESULT: OnSoftapCreated(wParam); return 0;
+    case WM_CHECK_INTERNET: return OnSoftapCheckInternet();
+    case WM_POWERBROADCAST: return OnPowerBroadcast(wParam);
+    case WM_Q8_SHOW_MAIN: ShowMainWindowNow(); return 0;
+    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_MOUSEMOVE:
+        if (wParam == MK_LBUTTON) {
+            ReleaseCapture();
+            SendMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        }
+        break;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_MAIN_CLOSE) {
-            ShowWindow(m_hWnd, SW_HIDE);
+        switch (LOWORD(wParam)) {
+        case IDC_MAIN_CLOSE: HideMainWindow(); return 0;
+        case ID_TRAY_OPEN:
+            gStartFlags.noGui = false;
+            ShowMainWindow();
             return 0;
+        case ID_TRAY_ABOUT: return 0;
+        case ID_TRAY_EXIT: OnExitCommand(); return 0;
         }
         break;
     case WM_CLOSE:
-        // A close message from outside ends the dialog (and with it the process).
+        // A close message from outside ends the dialog, and with it the process.
         EndDialog(IDCANCEL);
         return 0;
     }
@@ -114,10 +332,12 @@ INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
 }
 
 void CZephynDlg::OnDestroy() {
+    if (!m_trayRemoved) Shell_NotifyIconW(NIM_DELETE, &m_tray);
     RemovePropW(m_hWnd, kWindowProp);
     if (exitEvent) {
-        SetEvent(exitEvent);
-        CloseHandle(exitEvent);
+        HANDLE e = exitEvent;
         exitEvent = nullptr;
+        SetEvent(e);
+        CloseHandle(e);
     }
 }

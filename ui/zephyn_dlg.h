@@ -1,14 +1,45 @@
 // CZephynDlg: the utility's one top-level window. It receives every
-// internal and library message and hosts the soft AP logic.
+// internal and library message, runs the timers, owns the tray icon and
+// the "creating" window, and hosts the soft AP logic.
 #pragma once
 #include "ui/kit/framework.h"
+
+#include <atomic>
+#include <shellapi.h>
+
+#define PAGE_TIPS 0
+#define PAGE_SOFTAP 2
+#define PAGE_GUIDE 4
+#define PAGE_GUIDE_NONE 5
+
+#define TIMER_FIRST_CHECK 1
+#define TIMER_TRAY 2
+#define TIMER_PROGRESS 20
+#define TIMER_FIRST_SHOW 888
+
+#define ID_TRAY_OPEN 32777
+#define ID_TRAY_ABOUT 32778
+#define ID_TRAY_EXIT 32779
+#define TRAY_UID 167
 
 class CZephynDlg : public CDialog {
 public:
     CZephynDlg();
 
+    // Page and window look; both do nothing while the creating look is up.
     void ShowPage(int page);
-    void ShowMainWindow();
+    void ShowMainWindow();  // any thread: off the UI thread it is handed over
+    void HideMainWindow();
+    void ShowCreating();
+    void HideCreating();
+    bool CreatingWindowExists() const { return m_creatingWindow != nullptr; }
+    bool CreatingFlag() const { return m_creating != 0; }
+    int CurrentPage() const { return m_currentPage; }
+
+    // Tray icon.
+    void RestoreTrayIfRemoved();
+    void RemoveTrayForExit();
+    void RefreshTray();
 
 protected:
     BOOL OnInitDialog() override;
@@ -18,9 +49,25 @@ protected:
 
 private:
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+    void OnCreatingProgress();
+    void OnSoftapCreated(WPARAM page);
+    void ShowMainWindowNow();
+    bool AddTrayIcon();
+    void SetTray(UINT flags, HICON icon, const wchar_t* tip, const wchar_t* balloon);
+
     HICON m_icon = nullptr;
     wchar_t m_title[64] = L"";
+    NOTIFYICONDATAW m_tray = {};
+    wchar_t m_trayTip[128] = L"";
+    int m_trayRemoved = 1;
+    unsigned m_lastTrayState = 11;  // matches no state: the first refresh counts as a change
+    int m_trayAnimIndex = 0;
+    HWND m_creatingWindow = nullptr;
+    std::atomic<int> m_creating{0};
+    int m_progress = 0;
+    int m_currentPage = PAGE_TIPS;
+    DWORD m_uiThread = 0;
 };
 
 extern CZephynDlg* gZephynDlg;
-extern HANDLE exitEvent;
