@@ -246,20 +246,28 @@ static bool SameGuids(const NicDeviceRecord* a, const NicDeviceRecord* b) {
 }
 
 DWORD WINAPI ThreadWatchDevices(LPVOID) {
-    static NicModel table[NIC_MODEL_MAX];
-    static NicDeviceRecord before[NIC_RECORD_MAX], now[NIC_RECORD_MAX];
-    BuildShippedModelTable(table);
-    EnumerateAdapters(table, before);
+    // Two snapshots of 32 records: too large for a comfortable stack frame.
+    struct Watch {
+        NicModel table[NIC_MODEL_MAX];
+        NicDeviceRecord before[NIC_RECORD_MAX];
+        NicDeviceRecord now[NIC_RECORD_MAX];
+    };
+    Watch* w = (Watch*)calloc(1, sizeof(Watch));
+    if (!w) {
+        WriteUiLog(L"{ThreadWatchDevices} out of memory, not watching\n");
+        return 1;
+    }
+    BuildShippedModelTable(w->table);
+    EnumerateAdapters(w->table, w->before);
     for (;;) {
-        EnumerateAdapters(table, now);
-        if (!SameGuids(before, now)) {
+        EnumerateAdapters(w->table, w->now);
+        if (!SameGuids(w->before, w->now)) {
             // The snapshot just compared becomes the reference, so a second
             // change right after this one is still seen on the next round.
-            memcpy(before, now, sizeof before);
+            memcpy(w->before, w->now, sizeof w->before);
             HWND wnd = gMainWnd;
             if (wnd) PostMessageW(wnd, WM_DRAVO_EVENT, 0, 17);
         }
         Sleep(1000);
     }
-    return 0;
 }

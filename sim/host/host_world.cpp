@@ -262,8 +262,8 @@ static bool GuidWanted(const std::vector<HostAdapter>& want, const std::wstring&
     return false;
 }
 
-static void RemoveStale(int n, const std::vector<HostAdapter>& want) {
-    Recorded old = ReadRecord(n);
+// Takes away what the last apply wrote for adapter n and this one no longer wants.
+static void RemoveStale(int n, const Recorded& old, const std::vector<HostAdapter>& want) {
     if (!old.exists) return;
     const HostAdapter& a = want[n];
     bool sameDevice = a.present && _wcsicmp(old.instanceId.c_str(), a.instanceId.c_str()) == 0;
@@ -276,7 +276,8 @@ static void RemoveStale(int n, const std::vector<HostAdapter>& want) {
     if (!old.guid.empty() && !GuidWanted(want, old.guid))
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, (NETWORK_KEY + old.guid).c_str());
     if (!a.present) {
-        if (!old.driverKey.empty()) RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(CLASS_KEY) + L"\\" + old.driverKey).c_str());
+        if (!old.driverKey.empty())
+            RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(CLASS_KEY) + L"\\" + old.driverKey).c_str());
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, (RECORD_KEY + std::to_wstring(n)).c_str());
     }
 }
@@ -449,7 +450,10 @@ int SimApplyHostWorld(const SimWorld& world, std::wstring* error) {
     std::wstring netError;
     int netCode = SimHostNetworkReady(nullptr) ? ApplyNetwork(want, &netError) : SIM_HOST_OK;
 
-    for (int n = 0; n < SIM_ADAPTER_MAX; n++) RemoveStale(n, want);
+    // New and changed adapters first, stale keys after: an adapter that stays
+    // is never without its keys, even for a moment.
+    std::vector<Recorded> old;
+    for (int n = 0; n < SIM_ADAPTER_MAX; n++) old.push_back(ReadRecord(n));
     for (int n = 0; n < SIM_ADAPTER_MAX; n++) {
         if (!want[n].present) continue;
         rc = WriteAdapter(n, want[n]);
@@ -458,6 +462,7 @@ int SimApplyHostWorld(const SimWorld& world, std::wstring* error) {
             code = SIM_HOST_REGISTRY;
         }
     }
+    for (int n = 0; n < SIM_ADAPTER_MAX; n++) RemoveStale(n, old[n], want);
 
     int last = -1;
     for (int n = 0; n < SIM_ADAPTER_MAX; n++) {
