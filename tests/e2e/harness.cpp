@@ -11,15 +11,26 @@
 
 namespace {
 
-// Stand-ins of the host side that Q8 must load instead of Wine's own DLLs:
-// copied beside Q8.exe when the build made them, with their override.
-struct E2eStandIn {
-    const wchar_t* file;
-    const wchar_t* override;
-};
-const E2eStandIn kStandIns[] = {
-    {L"cfgmgr32.dll", L"cfgmgr32=n"},
-};
+// Stand-ins of the host side that Q8 must load instead of Wine's own DLLs,
+// copied beside Q8.exe when the build made them. Wine takes a child's load
+// order from its Unix environment and the registry, not from the environment
+// block given to CreateProcess, so the override is Q8.exe's AppDefaults key;
+// "native,builtin" keeps a Q8 without the file beside it starting.
+const wchar_t* const kStandIns[] = {L"cfgmgr32.dll"};
+const wchar_t kQ8Overrides[] = L"Software\\Wine\\AppDefaults\\Q8.exe\\DllOverrides";
+
+bool SetQ8Override(const wchar_t* dll) {
+    std::wstring name(dll);
+    name = name.substr(0, name.rfind(L'.'));
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kQ8Overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const wchar_t order[] = L"native,builtin";
+    LONG r = RegSetValueExW(key, name.c_str(), 0, REG_SZ, (const BYTE*)order, sizeof order);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS;
+}
 
 std::wstring UnixToWine(const std::wstring& path) {
     if (path.empty() || path[0] != L'/') return path;
@@ -194,7 +205,7 @@ bool CE2eSandbox::Create(const std::wstring& name) {
         if (wcschr(L"\\/:*?\"<>|", c)) c = L'_';
     dir = root + L"\\" + safe;
     programDir = dir;
-    dllOverrides.clear();
+    standIns.clear();
     world.sections.clear();
     if (!RemoveTree(dir)) return false;
     return CreateDirectoryW(dir.c_str(), nullptr) != FALSE;
@@ -209,11 +220,11 @@ bool CE2eSandbox::InstallProgram(const wchar_t* dravolibSource, const std::wstri
     CreateDirectoryW(programDir.c_str(), nullptr);
     if (!CopyFromBin(L"Q8.exe", programDir + L"\\Q8.exe")) return false;
     if (dravolibSource && !CopyFromBin(dravolibSource, programDir + L"\\Dravolib.dll")) return false;
-    dllOverrides.clear();
-    for (const E2eStandIn& s : kStandIns) {
-        if (!E2eFileExists(E2eBinDir() + L"\\" + s.file)) continue;
-        if (!CopyFromBin(s.file, programDir + L"\\" + s.file)) return false;
-        dllOverrides += (dllOverrides.empty() ? L"" : L";") + std::wstring(s.override);
+    standIns.clear();
+    for (const wchar_t* file : kStandIns) {
+        if (!E2eFileExists(E2eBinDir() + L"\\" + file)) continue;
+        if (!CopyFromBin(file, programDir + L"\\" + file) || !SetQ8Override(file)) return false;
+        standIns.push_back(file);
     }
     return true;
 }
@@ -236,10 +247,6 @@ bool CQ8Process::Start(const CE2eSandbox& box, const Q8StartOptions& options) {
         set.push_back({L"Q8_UI_LOG", L"1"});
     else
         drop.push_back(L"Q8_UI_LOG");
-    if (!box.dllOverrides.empty()) {
-        std::wstring existing = EnvVar(L"WINEDLLOVERRIDES");
-        set.push_back({L"WINEDLLOVERRIDES", existing.empty() ? box.dllOverrides : existing + L";" + box.dllOverrides});
-    }
     std::vector<wchar_t> env = BuildEnvironment(set, drop);
     std::wstring exe = box.programDir + L"\\Q8.exe";
     std::wstring line = L"\"" + exe + L"\"";
@@ -305,6 +312,7 @@ void Q8E2eTest::TearDown() {
     q8.Stop();
     EXPECT_TRUE(E2eEndStrayUtilities()) << "a utility did not end";
     E2eClearDataFolder();
+    RegDeleteKeyW(HKEY_CURRENT_USER, kQ8Overrides);
 }
 
 bool Q8E2eTest::WaitForLog(const char* text, DWORD ms) const {

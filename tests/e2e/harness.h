@@ -59,7 +59,8 @@ public:
 
     // Puts Q8.exe into `programDir` (default: the sandbox itself) with the
     // library copied from `dravolibSource` in the build folder under the name
-    // Dravolib.dll (null: no library at all), plus the host stand-ins that exist.
+    // Dravolib.dll (null: no library at all), plus the host stand-ins that the
+    // build made, which Q8.exe is told to prefer over Wine's own DLLs.
     bool InstallProgram(const wchar_t* dravolibSource = L"Dravolib.dll", const std::wstring& programDir = L"");
 
     // Copies a file of the build folder to `to` (a path inside the sandbox).
@@ -78,7 +79,7 @@ public:
 
     std::wstring dir;
     std::wstring programDir;
-    std::wstring dllOverrides;  // WINEDLLOVERRIDES for the stand-ins installed
+    std::vector<std::wstring> standIns;  // host stand-in DLLs installed beside Q8.exe
     SimWorld world;
 };
 
