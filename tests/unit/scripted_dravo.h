@@ -23,10 +23,14 @@ public:
     int active = 1, stations = 0, radio = 1, service = 1, tool = 1;
     std::vector<ScriptedConnection> connections;
     std::function<void()> onSetSoftApMode;  // runs inside SetSoftApMode, e.g. to change the state
+    std::function<void(int)> onInitAdapter;  // runs inside InitAdapter with the call's number (1, 2, ...)
 
     int Count(int slot) const { return calls[slot]; }
     int DRAVO_THISCALL Reserved0() override { return Hit(0); }
-    int DRAVO_THISCALL InitAdapter(GUID, DravoEventCallbackFn) override { return Hit(1); }
+    int DRAVO_THISCALL InitAdapter(GUID, DravoEventCallbackFn) override {
+        if (onInitAdapter) onInitAdapter(calls[1] + 1);
+        return Hit(1);
+    }
     int DRAVO_THISCALL Reserved2() override { return Hit(2); }
     int DRAVO_THISCALL QueryServiceStatus(int32_t* s) override { *s = service; return Hit(3); }
     int DRAVO_THISCALL QueryNicRadioStatus(int32_t* r) override { *r = radio; return Hit(4); }

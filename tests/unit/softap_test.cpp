@@ -220,8 +220,9 @@ TEST_F(SoftApWorkers, ConnectionChoiceFollowsMediaPriorityThenOrder) {
         bool found = CommonSelectIcsConnectionEx();
         EXPECT_EQ(c.chosen != nullptr, found) << c.what;
         EXPECT_STREQ(c.chosen ? c.chosen : L"之前", gIcsInfo.networkName) << c.what;  // kept when none fits
-        if (!c.chosen && !c.connections.empty())
+        if (!c.chosen && !c.connections.empty()) {
             EXPECT_NE(std::string::npos, ReadLog().find("{CommonSelectIcsConnectionEx} not fit.")) << c.what;
+        }
     }
 }
 

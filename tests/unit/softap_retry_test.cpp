@@ -1,0 +1,114 @@
+// The retry limits of the adapter wait, run through the workers' clock seam
+// so that minute-long loops take milliseconds. The adapter is a simulated one
+// that Wine's SetupAPI really finds; the library is scripted.
+#include "adapter/bind.h"
+#include "adapter/ops.h"
+#include "app/log.h"
+#include "app/messages.h"
+#include "scripted_dravo.h"
+#include "sim/host/host_world.h"
+#include "sim/sim_edit.h"
+#include "softap/clock.h"
+#include "softap/softap.h"
+#include "softap/softap_state.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+int gSleeps = 0;
+void CountingSleep(DWORD) { ++gSleeps; }
+DWORD NoWait(HANDLE h, DWORD) { return WaitForSingleObject(h, 0); }
+
+std::string ReadLog() {
+    std::ifstream in("ui_log.log", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+    return n;
+}
+
+class AdapterWait : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gSoftApClock = {CountingSleep, NoWait};
+        gSleeps = 0;
+        gMainWnd = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        gDravo = &lib;
+        // A plugged, running adapter whose GUID names no network interface, so
+        // no MAC address (and no default name) can be found for it.
+        SimPlugOptions o = {};
+        o.guid = L"{5C8A0D1E-AAAA-BBBB-CCCC-DDDDEEEEFFFF}";
+        ASSERT_TRUE(SimPlugAdapter(world, 0, o));
+        Apply();
+        DeleteFileA("ui_log.log");
+        gUiLogSwitch = 1;
+        softApState = SOFTAP_Creating;
+    }
+    void TearDown() override {
+        gUiLogSwitch = 0;
+        gDravo = nullptr;
+        DestroyWindow(gMainWnd);
+        gMainWnd = nullptr;
+        world = SimWorld();
+        Apply();
+    }
+    void Apply() {
+        std::wstring error;
+        ASSERT_EQ(0, SimApplyHostWorld(world, &error)) << SimToUtf8(error);
+    }
+    bool AnyPosted() {
+        MSG m;
+        return PeekMessageW(&m, gMainWnd, 0, 0, PM_REMOVE) != FALSE;
+    }
+    SimWorld world;
+    ScriptedDravo lib;
+};
+
+TEST_F(AdapterWait, InitialisationIsTriedTwoHundredTimesThenGivenUp) {
+    lib.status[1] = 5;
+    EXPECT_EQ((DWORD)-1, ThreadWaitNicInitOk(nullptr));
+    EXPECT_EQ(200, lib.Count(1));
+    EXPECT_EQ(200, gSleeps);
+    EXPECT_EQ((unsigned)SOFTAP_Creating, (unsigned)softApState);  // the creating look stays
+    EXPECT_EQ(0, lib.Count(19));                                  // control never taken
+    EXPECT_FALSE(AnyPosted());
+}
+
+TEST_F(AdapterWait, RemovingTheAdapterEndsTheWaitWithNoCard) {
+    lib.status[1] = 5;
+    lib.onInitAdapter = [this](int call) {
+        if (call == 3) {
+            world = SimWorld();
+            Apply();
+        }
+    };
+    EXPECT_EQ((DWORD)-1, ThreadWaitNicInitOk(nullptr));
+    EXPECT_EQ(3, lib.Count(1));
+    EXPECT_EQ((unsigned)SOFTAP_NoCard, (unsigned)softApState);
+    EXPECT_FALSE(AnyPosted());
+}
+
+TEST_F(AdapterWait, DefaultNameIsTriedAHundredAndFiftyOneTimes) {
+    EXPECT_EQ((DWORD)-1, ThreadWaitNicInitOk(nullptr));
+    EXPECT_EQ(1, lib.Count(1));
+    EXPECT_EQ(1, lib.Count(19));  // control taken once the adapter answered
+    std::string log = ReadLog();
+    EXPECT_EQ(151u, Count(log, "{ThreadWaitNicInitOk} ")) << log.substr(0, 2000);
+    EXPECT_NE(std::string::npos, log.find("{ThreadWaitNicInitOk} 150 times strSSid = \r\n"));
+    EXPECT_EQ(std::string::npos, log.find("{ThreadWaitNicInitOk} 151 times"));
+    EXPECT_EQ(151, gSleeps);
+    EXPECT_FALSE(AnyPosted());  // no name: no radio event, no bring-up
+    EXPECT_STREQ(L"{5C8A0D1E-AAAA-BBBB-CCCC-DDDDEEEEFFFF}", currentAdapter.guid);
+}
+
+}  // namespace
