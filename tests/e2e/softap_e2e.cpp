@@ -89,6 +89,15 @@ protected:
         std::wstring file = E2eDataFolder() + L"\\config.ini";
         ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, file.c_str()));
     }
+    // A table row of its own: Q8 ended, settings cleared, a fresh sandbox and
+    // world with the adapter plugged in.
+    void NextCase(const char* name) {
+        q8.Stop();
+        E2eClearDataFolder();
+        ASSERT_TRUE(box.Create(SimFromUtf8(name)));
+        box.world = SimWorld();
+        PlugAdapter();
+    }
     void Send(UINT msg, WPARAM w, LPARAM l) { SendMessageW(q8.MainWindow(), msg, w, l); }
     // A full bring-up from a running utility: plug, then wait for the hotspot.
     void BringUp() {
@@ -223,11 +232,7 @@ TEST_F(SoftAp, ConnectionToShareFollowsMediaPriority) {
     };
     for (const ChoiceRow& r : rows) {
         SCOPED_TRACE(r.what);
-        q8.Stop();
-        E2eClearDataFolder();
-        ASSERT_TRUE(box.Create(SimFromUtf8(r.what)));
-        box.world = SimWorld();
-        PlugAdapter();
+        ASSERT_NO_FATAL_FAILURE(NextCase(r.what));
         for (auto& c : r.connections) AddConnection(std::get<0>(c), std::get<1>(c), std::get<2>(c), std::get<3>(c));
         Apply();
         Start();
@@ -293,17 +298,15 @@ TEST_F(SoftAp, EveryFaultEndsInItsStateAndALaterBringUpSucceeds) {
     };
     for (const FaultRow& r : rows) {
         SCOPED_TRACE(r.what);
-        q8.Stop();
-        E2eClearDataFolder();
-        ASSERT_TRUE(box.Create(SimFromUtf8(r.what)));
-        box.world = SimWorld();
-        PlugAdapter();
+        ASSERT_NO_FATAL_FAILURE(NextCase(r.what));
         AddConnection(L"本地连接", kLanGuid, 3, 2);
         r.arm(box.world);
         Apply();
         Start();
         ASSERT_TRUE(WaitForState(r.state)) << box.Log();
-        if (r.stopped) EXPECT_TRUE(E2eWaitUntil([&] { return !LastCall("StopSoftap").empty(); })) << box.Calls();
+        if (r.stopped) {
+            EXPECT_TRUE(E2eWaitUntil([&] { return !LastCall("StopSoftap").empty(); })) << box.Calls();
+        }
         // A second start retries a failed bring-up; it only works if apLock was released.
         Mark();
         r.disarm(box.world);
@@ -425,10 +428,13 @@ TEST_F(SoftAp, SecondResumeAfterSuspendRebuildsOnce) {
         SCOPED_TRACE(r.what);
         Mark();
         for (WPARAM e : r.events) Send(WM_POWERBROADCAST, e, 0);
-        Send(WM_NULL, 0, 0);  // the posted rebuild, if any, is queued behind this
-        if (r.rebuilds) EXPECT_TRUE(WaitForState(8)) << box.Log();
-        EXPECT_TRUE(WaitForLogAfter("OnPowerBroadcast")) << box.Log();
-        Send(WM_NULL, 0, 0);
+        // A key posted now queues behind any rebuild the notices posted; once
+        // the window has logged it, that rebuild has begun too.
+        PostMessageW(q8.MainWindow(), WM_KEYDOWN, VK_F2, 0);
+        EXPECT_TRUE(WaitForLogAfter("(WM_KEYDOWN) wParam = 113")) << box.Log();
+        if (r.rebuilds) {
+            EXPECT_TRUE(WaitForState(8)) << box.Log();
+        }
         EXPECT_EQ(r.rebuilds, CountAfterMark("{EventManage} WFF_EVENT_NIC_CONTROL_CHANGE")) << box.Log().substr(mark);
     }
 }
