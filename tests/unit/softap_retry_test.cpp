@@ -5,6 +5,7 @@
 #include "adapter/ops.h"
 #include "app/log.h"
 #include "app/messages.h"
+#include "app/settings.h"
 #include "scripted_dravo.h"
 #include "sim/host/host_world.h"
 #include "sim/sim_edit.h"
@@ -109,6 +110,34 @@ TEST_F(AdapterWait, DefaultNameIsTriedAHundredAndFiftyOneTimes) {
     EXPECT_EQ(151, gSleeps);
     EXPECT_FALSE(AnyPosted());  // no name: no radio event, no bring-up
     EXPECT_STREQ(L"{5C8A0D1E-AAAA-BBBB-CCCC-DDDDEEEEFFFF}", currentAdapter.guid);
+}
+
+TEST_F(AdapterWait, FreshNetworkNameIsTriedSixteenMoreTimesThenSetUpGoesOn) {
+    // No stored name: set-up derives one, retries 16 times, then goes on
+    // without one. The bring-up worker it starts finds the state changed and ends.
+    wchar_t dir[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, dir);
+    wcscpy(gDataDir, dir);
+    gIniFile = {};
+    apLock = CreateMutexW(nullptr, FALSE, nullptr);
+    exitEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    softApState = SOFTAP_Stopped;
+    InitSoftap();
+    std::string log = ReadLog();
+    EXPECT_EQ(16u, Count(log, "{InitSoftap} ") - 4) << log.substr(0, 3000);  // besides the four one-off lines
+    EXPECT_EQ(16u, Count(log, " times again strSSid = "));
+    EXPECT_NE(std::string::npos, log.find("{InitSoftap} 15 times again strSSid = \r\n"));
+    EXPECT_EQ(std::string::npos, log.find("{InitSoftap} 16 times again"));
+    EXPECT_EQ(16, gSleeps);
+    EXPECT_EQ(4, gSoftApInfo.encrypt);
+    EXPECT_EQ(6, gSoftApInfo.channel);
+    EXPECT_EQ(1, gIniFile.softAp);
+    SetEvent(exitEvent);
+    WaitForSingleObject(apLock, 5000);  // the worker, if it took the lock, is gone
+    ReleaseMutex(apLock);
+    CloseHandle(exitEvent);
+    exitEvent = nullptr;
+    DeleteFileA("config.ini");
 }
 
 }  // namespace
