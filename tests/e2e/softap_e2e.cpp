@@ -367,6 +367,20 @@ TEST_F(SoftAp, UnplugServiceStopAndLostControlEachTakeTheAdapterAway) {
     EXPECT_NE(ops.end(), std::find(ops.begin(), ops.end(), "DoUnplug")) << box.Calls();
 }
 
+TEST_F(SoftAp, DeviceWatchReportsEachUnplugAndPlugOnce) {
+    BringUp();
+    Mark();
+    box.world.SetInt(L"adapter0", L"present", 0);
+    Apply();
+    ASSERT_TRUE(WaitForState(0)) << box.Log();
+    box.world.SetInt(L"adapter0", L"present", 1);
+    Apply();
+    ASSERT_TRUE(WaitForState(8)) << box.Log();
+    // The bring-up takes seconds, several polls of the watch: a repeated
+    // notice for either change would have arrived by now.
+    EXPECT_EQ(2u, CountAfterMark("{EventManage} WFF_EVENT_NIC_CONTROL_CHANGE")) << box.Log().substr(mark);
+}
+
 TEST_F(SoftAp, HotspotVanishingAndStationsJoining) {
     BringUp();
     Mark();
