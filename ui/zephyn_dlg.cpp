@@ -7,6 +7,7 @@
 #include "app/log.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "app/shared_lock.h"
 #include "app/startup.h"
 #include "netenv/discovery.h"
 #include "netenv/ics_select.h"
@@ -88,6 +89,22 @@ void CZephynDlg::ShowPage(int page) {
     WriteUiLog(L"{ShowPage} page=%d\n", page);
 }
 
+// Plain text of the page in front: the hotspot's name, key and devices, or
+// the state's tip.
+void CZephynDlg::ShowPageText() {
+    wchar_t text[512];
+    if (m_currentPage == PAGE_SOFTAP) {
+        SoftApCfgInfo info;
+        CopyShared(&info, gSoftApInfo);
+        _snwprintf(text, 512, L"无线网络已创建\r\n\r\n网络名称：%s\r\n密码：%s\r\n已连接设备：%d 台", info.ssid,
+                   info.encrypt == 1 ? L"（开放网络）" : info.key, (int)stationCount);
+    } else {
+        _snwprintf(text, 512, L"%s", m_trayTip[0] ? m_trayTip : L"请插入Ambrel");
+    }
+    text[511] = L'\0';
+    SetDlgItemTextW(m_hWnd, IDC_MAIN_STATUS, text);
+}
+
 void CZephynDlg::HideMainWindow() { ShowWindow(m_hWnd, SW_HIDE); }
 
 void CZephynDlg::ShowMainWindow() {
@@ -107,6 +124,7 @@ void CZephynDlg::ShowMainWindowNow() {
     }
     m_currentPage = state == SOFTAP_Created ? PAGE_SOFTAP : PAGE_TIPS;
     WriteUiLog(L"{ShowMainWindow} page=%d\n", m_currentPage);
+    ShowPageText();
     const int w = 480, h = 320;
     int x = (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYFULLSCREEN) - h) / 2;
     bool hidden = gStartFlags.noGui;
@@ -238,6 +256,7 @@ void CZephynDlg::RefreshTray() {
     if (changed && !balloon && state != SOFTAP_Created) balloon = tip;
     if (changed || wcscmp(tip, m_trayTip) != 0) WriteUiLog(L"{RefreshTray} state=%d tip=%s\n", (int)state, tip);
     wcscpy(m_trayTip, tip);
+    if (IsWindowVisible(m_hWnd)) ShowPageText();
     UINT flags = NIF_ICON | NIF_TIP | (keepBalloon ? 0 : NIF_INFO);
     SetTray(flags, m_icon, tip, balloon);
     m_lastTrayState = state;

@@ -53,6 +53,7 @@ private:
     void OnCreatingProgress();
     void OnSoftapCreated(WPARAM page);
     void ShowMainWindowNow();
+    void ShowPageText();
     bool AddTrayIcon();
     void SetTray(UINT flags, HICON icon, const wchar_t* tip, const wchar_t* balloon);
 
