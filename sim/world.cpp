@@ -29,16 +29,22 @@ static std::wstring Trim(const std::wstring& s) {
     return s.substr(b, e - b + 1);
 }
 
-bool SimWorld::Load(const std::wstring& path) {
-    sections.clear();
+std::string SimReadFile(const std::wstring& path) {
+    std::string bytes;
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    std::string bytes;
-    char buf[4096];
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    char buf[8192];
     DWORD got = 0;
     while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
     CloseHandle(f);
+    return bytes;
+}
+
+bool SimWorld::Load(const std::wstring& path) {
+    sections.clear();
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    std::string bytes = SimReadFile(path);
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     std::wstring text = SimFromUtf8(bytes);
     std::wstring section;

@@ -33,5 +33,8 @@ std::wstring SimWorldPath(void* module);
 // A companion file in the world file's folder ("sim_calls.log", ...).
 std::wstring SimWorldSibling(const std::wstring& worldPath, const wchar_t* name);
 
+// A whole file's bytes, read while others may write or replace it; empty when missing.
+std::string SimReadFile(const std::wstring& path);
+
 std::string SimToUtf8(const std::wstring& text);
 std::wstring SimFromUtf8(const std::string& text);

@@ -323,16 +323,7 @@ static bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     return ok != FALSE;
 }
 
-static std::string ReadFileBytes(const std::wstring& path) {
-    std::string out;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    char buf[1024];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(f);
-    return out;
-}
+static std::string ReadFileBytes(const std::wstring& path) { return SimReadFile(path); }
 
 // The shell script that makes interface q8a<N> (peer q8p<N>) for every
 // adapter that has one and removes the others. It works only in the

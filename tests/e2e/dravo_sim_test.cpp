@@ -34,17 +34,7 @@ int __cdecl RecordEvent(int code) {
 
 std::wstring InDir(const wchar_t* name) { return gDir + L"\\" + name; }
 
-std::string ReadBytes(const std::wstring& path) {
-    std::string out;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(f);
-    return out;
-}
+std::string ReadBytes(const std::wstring& path) { return SimReadFile(path); }
 
 std::vector<std::string> CallLines() {
     std::vector<std::string> lines;
