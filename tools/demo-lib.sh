@@ -73,6 +73,7 @@ q8_start_session() {
   fi
   setsid wineserver -f -p >/dev/null 2>&1 &
   q8_server_pid=$!
+  q8_desktop on
   {
     echo "pid=$$"
     echo "netns=${Q8SIM_NETNS:-}"
@@ -90,6 +91,20 @@ q8_stop_session() {
   [ -n "$q8_server_pid" ] && wait "$q8_server_pid" 2>/dev/null
   [ -n "$q8_own_xvfb" ] && "$q8_root/tools/xvfb-fixture" stop "$q8_demo"
   return 0
+}
+
+# "on" (the default): Wine's programs open in one window holding Wine's own
+# desktop named Q8, with taskbar and tray. "off": one X window each, as the
+# tests run; Xvfb has no window manager, so there hiding a window stalls the
+# hiding thread 2 s (winex11 waits for the window to be withdrawn).
+q8_desktop() {
+  local key='HKCU\Software\Wine\Explorer'
+  if [ "$1" = on ]; then
+    "$q8_root/tools/wine-run" reg add "$key\Desktops" /v Q8 /d 1280x800 /f >/dev/null 2>&1
+    "$q8_root/tools/wine-run" reg add "$key" /v Desktop /d Q8 /f >/dev/null 2>&1
+  else
+    "$q8_root/tools/wine-run" reg delete "$key" /v Desktop /f >/dev/null 2>&1
+  fi
 }
 
 q8sim() { "$q8_root/tools/q8sim" "$@" >/dev/null || q8_die "tools/q8sim $* failed"; }
