@@ -19,6 +19,15 @@ q8_own_xvfb=
 export Q8_DEMO_DIR=$q8_demo Q8_BIN_DIR=$q8_bin WINEPREFIX=$q8_demo/wineprefix
 export Q8SIM_WORLD="Z:${q8_demo//\//\\}\\sim_world.ini"
 
+# A demo or benchmark already running in this folder would lose its Wine to us.
+if [ -f "$q8_demo/demo.env" ] && [ -z "${Q8SIM_NETNS:-}" ]; then
+  q8_other=$(sed -n 's/^pid=//p' "$q8_demo/demo.env")
+  if [ -n "$q8_other" ] && kill -0 "$q8_other" 2>/dev/null; then
+    echo "${q8_name:-demo}: already running in $q8_demo (pid $q8_other); stop it first, or set Q8_DEMO_DIR" >&2
+    exit 1
+  fi
+fi
+
 q8_say() { printf '%s: %s\n' "${q8_name:-demo}" "$*"; }
 q8_die() { printf '%s: %s\n' "${q8_name:-demo}" "$*" >&2; exit 1; }
 
