@@ -64,7 +64,7 @@ echo "== Drive the simulated world from another terminal${Q8SIM_NETNS:+ (as root
 cat <<EOF
   tools/q8sim stations 2      two devices join: the tray tip counts them
   tools/q8sim unplug          the adapter leaves; tools/q8sim plug brings it back
-  tools/q8sim event 8         the library raises an event (8: radio status changed)
+  tools/q8sim show            the world file as it stands
   tools/q8sim calls 5         the last library calls Q8 made
   tools/q8sim help            every command (docs/simulator.md)
 EOF
