@@ -32,9 +32,7 @@ const wchar_t* DravoEventName(int code) {
 static void OnRadioChange() {
     // The radio counts as off only when the library answered and said so.
     if (UIQueryNicRadioStatus() == 0 && gRadioState == 0) {
-        gZephynDlg->HideCreating();
-        softApState = SOFTAP_NoCard;
-        gZephynDlg->ShowPage(0);
+        ShowNoCardLook();
         return;
     }
     InitSoftap();

@@ -41,7 +41,7 @@ static bool ExitRequested() {
 static void TakeApLock() { WorkerWait(apLock, AP_LOCK_WAIT_MS); }  // a time-out goes on as if held
 static void DropApLock() { ReleaseMutex(apLock); }
 
-static void NoCardLook() {
+void ShowNoCardLook() {
     gZephynDlg->HideCreating();
     softApState = SOFTAP_NoCard;
     gZephynDlg->ShowPage(0);
@@ -62,9 +62,7 @@ void ControlNicChange() {
     if (!RefreshAdapters()) {
         WriteUiLog(L"{ControlNicChange} SOFTAP_NoCard\n");
         if (gDravo) WriteUiLog(L"{UIDoUnplug} ret=%d \n", UIDoUnplug());
-        gZephynDlg->HideCreating();
-        softApState = SOFTAP_NoCard;
-        gZephynDlg->ShowPage(0);
+        ShowNoCardLook();
         return;
     }
     if (gZephynDlg->CreatingWindowExists()) {
@@ -139,7 +137,7 @@ static bool MakeFreshNetwork() {
     for (int n = 0; ssid[0] == L'\0';) {
         WorkerSleep(200);
         if (!RefreshAdapters()) {
-            NoCardLook();
+            ShowNoCardLook();
             return false;
         }
         DeriveDefaultSsid(ssid);
@@ -164,7 +162,7 @@ static bool MakeFreshNetwork() {
 
 void InitSoftap() {
     if (!RefreshAdapters()) {
-        NoCardLook();
+        ShowNoCardLook();
         return;
     }
     UIQueryServiceStatus();

@@ -19,6 +19,8 @@ void ControlNicChange();
 void InitSoftap();
 LRESULT OnSoftapCtrl(WPARAM wParam);
 void OnExitCommand();
+// The no-adapter look: creating look removed, state SOFTAP_NoCard, tips page.
+void ShowNoCardLook();
 
 // Workers.
 DWORD WINAPI ThreadWaitNicInitOk(LPVOID);

@@ -89,6 +89,15 @@ protected:
         std::wstring file = E2eDataFolder() + L"\\config.ini";
         ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, file.c_str()));
     }
+    // Adapter and connection present, but InitAdapter answers 7: the bring-up
+    // stays in its first step, the creating look up, until the world changes.
+    void StartWithInitFailing() {
+        PlugAdapter();
+        AddConnection(L"本地连接", kLanGuid, 3, 2);
+        box.world.SetInt(L"library", L"init", 7);
+        Apply();
+        Start();
+    }
     // A table row of its own: Q8 ended, settings cleared, a fresh sandbox and
     // world with the adapter plugged in.
     void NextCase(const char* name) {
@@ -319,11 +328,7 @@ TEST_F(SoftAp, EveryFaultEndsInItsStateAndALaterBringUpSucceeds) {
 }
 
 TEST_F(SoftAp, AdapterThatNeverInitialisesEndsInNoCardWhenRemoved) {
-    PlugAdapter();
-    AddConnection(L"本地连接", kLanGuid, 3, 2);
-    box.world.SetInt(L"library", L"init", 7);
-    Apply();
-    Start();
+    StartWithInitFailing();
     ASSERT_TRUE(WaitForLog("{UIInitAdapter} ret=7")) << box.Log();
     ASSERT_TRUE(WaitForState(3)) << box.Log();
     Mark();
@@ -395,11 +400,7 @@ TEST_F(SoftAp, HotspotVanishingAndStationsJoining) {
 }
 
 TEST_F(SoftAp, SecondPlugEventDuringBringUpIsIgnored) {
-    PlugAdapter();
-    AddConnection(L"本地连接", kLanGuid, 3, 2);
-    box.world.SetInt(L"library", L"init", 7);  // holds the bring-up in its first step
-    Apply();
-    Start();
+    StartWithInitFailing();
     ASSERT_TRUE(WaitForLog("{UIInitAdapter} ret=7")) << box.Log();
     Send(0x1631, 0, 17);
     EXPECT_TRUE(WaitForLog("{ControlNicChange} is creating..., return")) << box.Log();
@@ -411,11 +412,7 @@ TEST_F(SoftAp, SecondPlugEventDuringBringUpIsIgnored) {
 }
 
 TEST_F(SoftAp, RadioOffWhileCreatingRemovesTheCreatingLook) {
-    PlugAdapter();
-    AddConnection(L"本地连接", kLanGuid, 3, 2);
-    box.world.SetInt(L"library", L"init", 7);
-    Apply();
-    Start();
+    StartWithInitFailing();
     ASSERT_TRUE(WaitForState(3)) << box.Log();
     ASSERT_NE(nullptr, FindWindowW(L"Q8CreatingWindow", nullptr));
     box.world.SetInt(L"library", L"radio", 0);

@@ -4,10 +4,10 @@
 #include "app/log.h"
 #include "app/messages.h"
 
+#include "test_log.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -78,13 +78,6 @@ TEST(DravoInterface, EachOperationCallsItsSlotWithThiscall) {
     EXPECT_EQ(1, raw.intArg);
     EXPECT_EQ(119, d->SetControlTool(1));
     EXPECT_EQ(19, raw.lastSlot);
-}
-
-std::string ReadLog() {
-    std::ifstream in("ui_log.log", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 std::wstring BinPath(const wchar_t* name) {

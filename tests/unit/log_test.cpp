@@ -1,22 +1,15 @@
 // Diagnostic log: the switch, the line format and the open failure.
 #include "app/log.h"
 
+#include "test_log.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 namespace {
-
-std::string ReadFile(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class UiLog : public ::testing::Test {
 protected:
@@ -45,7 +38,7 @@ TEST_F(UiLog, OnWritesPrefixedLineWithCrLf) {
     gUiLogSwitch = 1;
     EXPECT_EQ(0, WriteUiLog(L"{UIBindAdapter} new Dravolib\n"));
     EXPECT_EQ(0, WriteUiLog(L"{UISetIcsConnection} netname=%s\n", L"本地连接"));
-    std::string text = ReadFile("ui_log.log");
+    std::string text = ReadLog();
     char tid[16];
     snprintf(tid, sizeof tid, "0x%08X", (unsigned)GetCurrentThreadId());
     std::regex line1("^([0-9]|1[0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]\\.[0-9]{3} \\[" + std::string(tid) +
@@ -59,7 +52,7 @@ TEST_F(UiLog, OnWritesPrefixedLineWithCrLf) {
 TEST_F(UiLog, HourIsNotZeroPadded) {
     gUiLogSwitch = 1;
     WriteUiLog(L"x\n");
-    std::string text = ReadFile("ui_log.log");
+    std::string text = ReadLog();
     SYSTEMTIME t;
     GetLocalTime(&t);
     char hour[8];

@@ -13,10 +13,10 @@
 #include "softap/softap.h"
 #include "softap/softap_state.h"
 
+#include "test_log.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -24,13 +24,6 @@ namespace {
 int gSleeps = 0;
 void CountingSleep(DWORD) { ++gSleeps; }
 DWORD NoWait(HANDLE h, DWORD) { return WaitForSingleObject(h, 0); }
-
-std::string ReadLog() {
-    std::ifstream in("ui_log.log", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 size_t Count(const std::string& text, const std::string& part) {
     size_t n = 0;

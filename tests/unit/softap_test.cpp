@@ -13,10 +13,10 @@
 #include "softap/softap.h"
 #include "softap/softap_state.h"
 
+#include "test_log.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -54,13 +54,6 @@ bool FreeForAnotherThread(HANDLE mutex) {
     GetExitCodeThread(t, &code);
     CloseHandle(t);
     return code == 1;
-}
-
-std::string ReadLog() {
-    std::ifstream in("ui_log.log", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class SoftApWorkers : public ::testing::Test {
