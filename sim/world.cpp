@@ -81,11 +81,15 @@ bool SimWorld::Save(const std::wstring& path) const {
     DWORD put = 0;
     BOOL ok = WriteFile(f, out.data(), (DWORD)out.size(), &put, nullptr) && put == out.size();
     CloseHandle(f);
-    if (!ok || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(temp.c_str());
-        return false;
+    // A reader that holds the file open this moment makes Wine refuse the
+    // replace: try again for a while before giving up.
+    bool moved = false;
+    for (DWORD start = GetTickCount(); ok && !moved && GetTickCount() - start < 5000;) {
+        moved = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        if (!moved) Sleep(10);
     }
-    return true;
+    if (!moved) DeleteFileW(temp.c_str());
+    return moved;
 }
 
 std::wstring SimWorld::Get(const std::wstring& section, const std::wstring& key, const std::wstring& def) const {

@@ -4,7 +4,15 @@
 # starts and stops Q8.exe and reads its log.
 
 q8_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-q8_build=${Q8_BUILD_DIR:-$q8_root/build}
+# The programs run as built for 32-bit x86; on a machine whose kernel runs no
+# 32-bit code (tools/machine-arch) a 64-bit build of the same sources runs
+# under 64-bit Wine instead, in a build folder of its own.
+if [ "$(bash "$q8_root/tools/machine-arch" 2>/dev/null)" = x86_64 ]; then
+  q8_chain=x86_64; export Q8_WINEARCH=win64; q8_build=${Q8_BUILD_DIR:-$q8_root/build}-x64
+else
+  q8_chain=i686; export Q8_WINEARCH=win32; q8_build=${Q8_BUILD_DIR:-$q8_root/build}
+fi
+source "$q8_root/tools/wine-arch.sh"
 mkdir -p "$q8_build"
 q8_build=$(cd "$q8_build" && pwd)
 q8_bin=$q8_build/bin
@@ -37,7 +45,7 @@ q8_make() {
   bash "$q8_root/tools/setup-deps.sh"
   local out=$q8_build/demo-build.log
   q8_say "building $* in $q8_build (output: $out)"
-  if ! { cmake -S "$q8_root" -B "$q8_build" -DCMAKE_TOOLCHAIN_FILE="$q8_root/cmake/toolchain-i686-mingw.cmake" \
+  if ! { cmake -S "$q8_root" -B "$q8_build" -DCMAKE_TOOLCHAIN_FILE="$q8_root/cmake/toolchain-$q8_chain-mingw.cmake" \
            -DCMAKE_BUILD_TYPE=Release && cmake --build "$q8_build" -j"$(nproc)" --target "$@"; } >"$out" 2>&1; then
     tail -n 30 "$out" >&2
     q8_die "build failed"
@@ -60,7 +68,7 @@ q8_enter_netns() {
     return 0
   fi
   # A server of this prefix running outside would keep Wine's view of the network there.
-  wineserver -k 2>/dev/null || true
+  "$WINESERVER" -k 2>/dev/null || true
   exec unshare -n -- bash -c 'ip link set lo up; export Q8SIM_NETNS=$(readlink /proc/self/ns/net); exec "$@"' \
     q8 "$0" "$@"
 }
@@ -72,7 +80,7 @@ q8_start_session() {
   trap q8_stop_session EXIT
   trap 'echo; exit 0' INT
   trap 'exit 143' TERM HUP
-  wineserver -k 2>/dev/null || true
+  "$WINESERVER" -k 2>/dev/null || true
   # Xvfb and Wine run in sessions of their own, so that Ctrl-C reaches only
   # this script, whose exit trap then ends Q8 before the server and display.
   if [ -z "${DISPLAY:-}" ]; then
@@ -80,7 +88,7 @@ q8_start_session() {
     q8_own_xvfb=1
     DISPLAY=$(cat "$q8_demo/display"); export DISPLAY
   fi
-  setsid wineserver -f -p >/dev/null 2>&1 &
+  setsid "$WINESERVER" -f -p >/dev/null 2>&1 &
   q8_server_pid=$!
   q8_desktop on
   {
@@ -88,6 +96,7 @@ q8_start_session() {
     echo "netns=${Q8SIM_NETNS:-}"
     echo "bin=$q8_bin"
     echo "display=$DISPLAY"
+    echo "winearch=$Q8_WINEARCH"
   } >"$q8_demo/demo.env"
 }
 
@@ -96,7 +105,7 @@ q8_stop_session() {
   rm -f "$q8_demo/demo.env"
   q8_say "stopping Q8, Wine${q8_own_xvfb:+ and Xvfb}"
   q8_stop
-  wineserver -k 2>/dev/null
+  "$WINESERVER" -k 2>/dev/null
   [ -n "$q8_server_pid" ] && wait "$q8_server_pid" 2>/dev/null
   [ -n "$q8_own_xvfb" ] && "$q8_root/tools/xvfb-fixture" stop "$q8_demo"
   return 0
