@@ -1,11 +1,13 @@
 #!/bin/bash
 # Installs what building and running the project needs on Debian 12, once:
-# MinGW-w64 for i686, 32-bit Wine, Xvfb, CJK fonts, the zh_CN locale.
+# MinGW-w64 for i686 (and x86_64, for machines that run no 32-bit code), 32- and 64-bit Wine,
+# Xvfb, CJK fonts, the zh_CN locale, the picture renderers.
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for p in cmake make g++ googletest g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb \
-         fonts-wqy-microhei imagemagick locales x11-utils xdotool iproute2 python3; do
+for p in cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64 xvfb \
+         fonts-wqy-microhei imagemagick locales x11-utils xdotool iproute2 python3 \
+         librsvg2-bin icoutils; do
   have "$p" || need+=("$p")
 done
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
