@@ -4,6 +4,7 @@
 // cfgmgr32.dll reports, and makes a veth interface with the adapter's MAC in
 // the run's private network namespace. Layout: docs/simulator.md.
 #include "sim/host/host_world.h"
+#include "sim/unix_run.h"
 
 #include <windows.h>
 
@@ -302,36 +303,12 @@ bool SimHostNetworkReady(std::wstring* why) {
     return false;
 }
 
-// Wine's own converter from a DOS path to the Unix one (UTF-8, heap-allocated).
-static std::string UnixPath(const std::wstring& dosPath) {
-    typedef char*(CDECL * ToUnixFn)(LPCWSTR);
-    ToUnixFn toUnix = (ToUnixFn)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    if (!toUnix) return std::string();
-    char* unixPath = toUnix(dosPath.c_str());
-    if (!unixPath) return std::string();
-    std::string out(unixPath);
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return out;
-}
-
-static bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    BOOL ok = WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr) && put == bytes.size();
-    CloseHandle(f);
-    return ok != FALSE;
-}
-
-static std::string ReadFileBytes(const std::wstring& path) { return SimReadFile(path); }
-
 // The shell script that makes interface q8a<N> (peer q8p<N>) for every
 // adapter that has one and removes the others. It works only in the
 // namespace named by Q8SIM_NETNS (its second argument), never in another.
 static std::string NetworkScript(const std::vector<HostAdapter>& want) {
     std::string s =
         "r=\"$1\"\n"
-        "finish() { printf '%s' \"$1\" > \"$r.part\"; mv \"$r.part\" \"$r\"; exit 0; }\n"
         "me=$(readlink /proc/self/ns/net) || finish \"cannot read this process's network namespace\"\n"
         "[ \"$me\" = \"$2\" ] || finish \"refused: this process is in network namespace $me, not in $2 (Q8SIM_NETNS)\"\n"
         "command -v ip >/dev/null 2>&1 || finish \"the ip command (iproute2) is missing\"\n"
@@ -364,50 +341,11 @@ static std::string NetworkScript(const std::vector<HostAdapter>& want) {
     return s;
 }
 
-// Runs the script with /bin/sh. Wine starts Unix programs from CreateProcess
-// but gives no handle to wait on, so the script leaves its answer in a file.
+// Runs the script in the run's namespace and reads its answer.
 static int ApplyNetwork(const std::vector<HostAdapter>& want, std::wstring* error) {
-    wchar_t temp[MAX_PATH];
-    DWORD n = GetTempPathW(MAX_PATH, temp);
-    if (n == 0 || n >= MAX_PATH) {
-        *error += L"no temporary folder for the network script. ";
-        return SIM_HOST_NETWORK;
-    }
-    std::wstring base = std::wstring(temp) + L"q8sim-net-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                        std::to_wstring(GetTickCount());
-    std::wstring script = base + L".sh", result = base + L".out";
-    DeleteFileW(result.c_str());
-    if (!WriteFileBytes(script, NetworkScript(want))) {
-        *error += L"cannot write " + script + L". ";
-        return SIM_HOST_NETWORK;
-    }
-    std::string unixScript = UnixPath(script), unixResult = UnixPath(result);
-    if (unixScript.empty() || unixResult.empty()) {
-        DeleteFileW(script.c_str());
-        *error += L"not running under Wine: no Unix path for the network script. ";
-        return SIM_HOST_NETWORK;
-    }
-    std::wstring cmd = L"/bin/sh \"" + SimFromUtf8(unixScript) + L"\" \"" + SimFromUtf8(unixResult) + L"\" \"" +
-                       RunNamespace() + L"\"";
-    std::vector<wchar_t> line(cmd.begin(), cmd.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        DeleteFileW(script.c_str());
-        *error += L"cannot start /bin/sh (error " + std::to_wstring(GetLastError()) + L"). ";
-        return SIM_HOST_NETWORK;
-    }
-    if (pi.hThread) CloseHandle(pi.hThread);
-    if (pi.hProcess) CloseHandle(pi.hProcess);
-    DWORD start = GetTickCount();
-    while (GetFileAttributesW(result.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000) Sleep(10);
-    std::string answer = ReadFileBytes(result);
-    DeleteFileW(result.c_str());
-    DeleteFileW(script.c_str());
-    if (answer == "ok") return SIM_HOST_OK;
-    *error += answer.empty() ? L"the network script gave no answer within 30 s. " : SimFromUtf8(answer) + L". ";
+    std::string answer;
+    if (SimRunUnixScript(NetworkScript(want), {RunNamespace()}, 30000, &answer) && answer == "ok") return SIM_HOST_OK;
+    *error += L"network script: " + SimFromUtf8(answer) + L". ";
     return SIM_HOST_NETWORK;
 }
 

@@ -1,8 +1,15 @@
 // Dialog framework: modeless dialogs with a modal loop of our own, so that
 // PreTranslateMessage sees every queued message first.
 #include "ui/kit/framework.h"
+#include "ui/kit/skin_menu.h"
+
+#include "ui/kit/kit_ctrl.h"
 
 #include <cwchar>
+
+// Marks a window as one of our dialogs; the dialog procedure keeps the object
+// in DWLP_USER.
+static const wchar_t kDialogProp[] = L"Q8KitDialog";
 
 FrameworkApp gFramework = {nullptr, nullptr, L""};
 
@@ -38,7 +45,7 @@ INT_PTR CDialog::DoModal(HWND parent) {
             break;
         }
         if (got == -1) break;
-        if (!PreTranslateMessage(&msg)) {
+        if (!WalkPreTranslate(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -63,8 +70,23 @@ void CDialog::DestroyWindow() {
     }
 }
 
+CDialog* CDialog::FromHandle(HWND hwnd) {
+    if (!hwnd || !GetPropW(hwnd, kDialogProp)) return nullptr;
+    return (CDialog*)GetWindowLongPtrW(hwnd, DWLP_USER);
+}
+
+BOOL CDialog::WalkPreTranslate(MSG* msg) {
+    for (HWND h = msg->hwnd; h; h = (GetWindowLongW(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr) {
+        if (h == m_hWnd) break;
+        CDialog* dlg = FromHandle(h);
+        if (dlg && dlg->PreTranslateMessage(msg)) return TRUE;
+    }
+    return PreTranslateMessage(msg);
+}
+
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
-    return m_hWnd && IsDialogMessageW(m_hWnd, msg);
+    if (!m_hWnd || (GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD)) return FALSE;
+    return IsDialogMessageW(m_hWnd, msg);
 }
 
 INT_PTR CDialog::OnMessage(UINT, WPARAM, LPARAM, bool&) { return 0; }
@@ -75,14 +97,28 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self = (CDialog*)lParam;
         SetWindowLongPtrW(hwnd, DWLP_USER, (LONG_PTR)self);
         self->m_hWnd = hwnd;
+        SetPropW(hwnd, kDialogProp, (HANDLE)1);
         return self->OnInitDialog();
     }
     self = (CDialog*)GetWindowLongPtrW(hwnd, DWLP_USER);
     if (!self) return FALSE;
     if (msg == WM_NCDESTROY) {
+        RemovePropW(hwnd, kDialogProp);
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
         return FALSE;
+    }
+    LRESULT reflected = 0;
+    if (CKitCtrl::ReflectToControl(msg, wParam, lParam, &reflected)) {
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reflected);
+        return TRUE;
+    }
+    if (msg == WM_MEASUREITEM || msg == WM_DRAWITEM) {
+        LRESULT menuResult = 0;
+        if (CSkinMenu::HandleOwnerMessage(msg, wParam, lParam, &menuResult)) {
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, menuResult);
+            return TRUE;
+        }
     }
     bool handled = false;
     INT_PTR result = self->OnMessage(msg, wParam, lParam, handled);

@@ -34,9 +34,15 @@ public:
     HWND hwnd() const { return m_hWnd; }
     UINT templateId() const { return m_templateId; }
 
+    // The framework dialog that owns `hwnd`, or null.
+    static CDialog* FromHandle(HWND hwnd);
+
 protected:
     virtual BOOL OnInitDialog() { return TRUE; }
-    // TRUE swallows the message. The default gives it to IsDialogMessage.
+    // TRUE swallows the message. The running loop offers each message to the
+    // dialogs from its target window up to the top-level one, then to the
+    // modal dialog. The default gives it to IsDialogMessage, except in a child
+    // dialog, whose parent does that.
     virtual BOOL PreTranslateMessage(MSG* msg);
     // Dialog procedure body; set handled and return the result to keep a message.
     virtual INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -45,6 +51,7 @@ protected:
     HWND m_hWnd = nullptr;
 
 private:
+    BOOL WalkPreTranslate(MSG* msg);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     UINT m_templateId;
     bool m_modalRunning = false;
