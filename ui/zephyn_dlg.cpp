@@ -15,7 +15,6 @@
 #include "softap/events.h"
 #include "softap/softap.h"
 #include "softap/softap_state.h"
-#include "ui/creating_wnd.h"
 
 #include <shlobj.h>
 #include <cwchar>
@@ -55,6 +54,7 @@ BOOL CZephynDlg::OnInitDialog() {
     LoadIniFile();
     LoadStringW(gFramework.instance, IDS_MAIN_TITLE, m_title, 64);
     SetWindowTextW(m_hWnd, m_title);
+    SetImageCacheLanguage(gResourceLanguage);
     exitEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     softApState = SOFTAP_Initializing;
     SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -65,6 +65,7 @@ BOOL CZephynDlg::OnInitDialog() {
     }
     SetTimer(m_hWnd, TIMER_FIRST_CHECK, 3000, nullptr);
     SetTimer(m_hWnd, TIMER_FIRST_SHOW, 300, nullptr);
+    m_taskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
     AddTrayIcon();
     m_trayRemoved = 0;
     SetTimer(m_hWnd, TIMER_TRAY, 2000, nullptr);
@@ -146,15 +147,25 @@ void CZephynDlg::ShowCreating() {
     HideMainWindow();
     m_creating = 1;
     m_progress = 0;
-    m_creatingWindow = CreateCreatingWindow(m_hWnd);
+    m_creatingWindow = new CGifShowDlg(IDD_GIF_SHOW, IDP_GIF_STRIP, IDP_GIF_CAPTION);
+    m_creatingWindow->placeOver = m_hWnd;
+    if (m_creatingWindow->Create(nullptr)) {
+        m_creatingWindow->LoadStrip();
+        m_creatingWindow->frameDelay = CREATING_FRAME_DELAY_MS;
+        ShowWindow(m_creatingWindow->hwnd(), SW_SHOW);
+        InvalidateRect(m_creatingWindow->hwnd(), nullptr, TRUE);
+        RECT rc;
+        GetWindowRect(m_creatingWindow->hwnd(), &rc);
+        WriteUiLog(L"{ShowCreating} window=%d,%d,%d,%d\n", (int)rc.left, (int)rc.top, (int)rc.right, (int)rc.bottom);
+    }
     SetTimer(m_hWnd, TIMER_PROGRESS, 200, nullptr);
 }
 
 void CZephynDlg::HideCreating() {
     if (m_creatingWindow) {
         KillTimer(m_hWnd, TIMER_PROGRESS);
-        SetCreatingProgress(m_creatingWindow, 100);
-        ::DestroyWindow(m_creatingWindow);
+        m_creatingWindow->progress = 100;
+        delete m_creatingWindow;  // destroys the window
         m_creatingWindow = nullptr;
     }
     m_creating = 0;
@@ -167,7 +178,7 @@ void CZephynDlg::OnCreatingProgress() {
         if (p >= 100) KillTimer(m_hWnd, TIMER_PROGRESS);
     }
     if (m_creatingWindow) {
-        SetCreatingProgress(m_creatingWindow, p >= 100 ? 100 : (p < 0 ? 0 : p));
+        m_creatingWindow->progress = p >= 100 ? 100 : (p < 0 ? 0 : p);
     } else {
         KillTimer(m_hWnd, TIMER_PROGRESS);
         HideCreating();
@@ -189,28 +200,15 @@ void CZephynDlg::OnSoftapCreated(WPARAM page) {
 
 // ---- tray -----------------------------------------------------------------
 
-bool CZephynDlg::AddTrayIcon() {
-    m_tray = {};
-    m_tray.cbSize = NOTIFYICONDATAW_V3_SIZE;
-    m_tray.hWnd = m_hWnd;
-    m_tray.uID = TRAY_UID;
-    m_tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-    m_tray.uCallbackMessage = WM_TRAY_NOTIFY;
-    m_tray.hIcon = m_icon;
-    wcsncpy(m_tray.szTip, m_title, 127);
-    return Shell_NotifyIconW(NIM_ADD, &m_tray) != FALSE;
-}
+void CZephynDlg::AddTrayIcon() { m_tray.AddTrayIcon(m_hWnd, m_title, m_icon); }
 
-void CZephynDlg::SetTray(UINT flags, HICON icon, const wchar_t* tip, const wchar_t* balloon) {
-    m_tray.uFlags = flags;
-    m_tray.hIcon = icon;
-    wcsncpy(m_tray.szTip, tip, 127);
-    m_tray.szTip[127] = L'\0';
-    wcsncpy(m_tray.szInfo, balloon ? balloon : L"", 255);
-    m_tray.szInfo[255] = L'\0';
-    m_tray.szInfoTitle[0] = L'\0';
-    m_tray.dwInfoFlags = NIIF_INFO;
-    Shell_NotifyIconW(NIM_MODIFY, &m_tray);
+// Explorer rebuilt the notification area and forgot every icon: add ours
+// again unless the exit command took it away, then show the state's look.
+void CZephynDlg::OnTaskbarCreated() {
+    WriteUiLog(L"{OnTaskbarCreated} trayRemoved=%d\n", m_trayRemoved);
+    if (m_trayRemoved) return;
+    AddTrayIcon();
+    RefreshTray();
 }
 
 void CZephynDlg::RestoreTrayIfRemoved() {
@@ -222,43 +220,48 @@ void CZephynDlg::RestoreTrayIfRemoved() {
 
 void CZephynDlg::RemoveTrayForExit() {
     KillTimer(m_hWnd, TIMER_TRAY);
-    Shell_NotifyIconW(NIM_DELETE, &m_tray);
+    m_tray.RemoveTrayIcon();
     m_trayRemoved = 1;
 }
+
+// The creating icons in the order they are shown.
+static const UINT kCreatingIcons[] = {IDI_TRAY_CREATE_1, IDI_TRAY_CREATE_2, IDI_TRAY_CREATE_3, IDI_TRAY_CREATE_4};
 
 void CZephynDlg::RefreshTray() {
     if (m_trayRemoved) return;
     unsigned state = softApState;
     bool changed = state != m_lastTrayState;
     wchar_t tip[128];
-    const wchar_t* balloon = nullptr;
-    bool keepBalloon = false;
+    UINT icon = IDI_TRAY_NORMAL;
+    const wchar_t* balloon = L"";  // empty: clear a balloon that is showing
     switch (state) {
     case SOFTAP_NoCard: wcscpy(tip, L"请插入Ambrel"); break;
     case SOFTAP_NoInternet: wcscpy(tip, L"网络连接正常后请重试"); break;
     case SOFTAP_Creating:
     case SOFTAP_SettingIcs:
         wcscpy(tip, L"无线网络正在创建中…");
-        m_trayAnimIndex = (m_trayAnimIndex + 1) % 4;
-        keepBalloon = !changed;
+        icon = kCreatingIcons[m_trayAnimIndex];
+        m_trayAnimIndex = (m_trayAnimIndex + 1) % ARRAYSIZE(kCreatingIcons);
+        balloon = changed ? tip : nullptr;  // nullptr: leave the balloon alone
         break;
     case SOFTAP_CreateFailed: wcscpy(tip, L"无线网络创建失败"); break;
     case SOFTAP_InternetBack:
     case SOFTAP_IcsFailed: wcscpy(tip, L"共享网络设置失败"); break;
     case SOFTAP_Created:
-        _snwprintf(tip, 128, L"连接到共享WiFi的终端设备有 %d 台", (int)stationCount);
-        tip[127] = L'\0';
+        _snwprintf(tip, ARRAYSIZE(tip), L"连接到共享WiFi的终端设备有 %d 台", (int)stationCount);
+        tip[ARRAYSIZE(tip) - 1] = L'\0';
         if (changed) balloon = L"无线网络创建成功";
         break;
     case SOFTAP_Initializing: wcscpy(tip, L"软件正在初始化，请稍后…"); break;
     default: wcscpy(tip, L"Ambrel"); changed = false; break;
     }
-    if (changed && !balloon && state != SOFTAP_Created) balloon = tip;
+    if (changed && balloon && !balloon[0] && state != SOFTAP_Created) balloon = tip;
     if (changed || wcscmp(tip, m_trayTip) != 0) WriteUiLog(L"{RefreshTray} state=%d tip=%s\n", (int)state, tip);
     wcscpy(m_trayTip, tip);
     if (IsWindowVisible(m_hWnd)) ShowPageText();
-    UINT flags = NIF_ICON | NIF_TIP | (keepBalloon ? 0 : NIF_INFO);
-    SetTray(flags, m_icon, tip, balloon);
+    m_tray.SetTrayIcon(icon);
+    m_tray.SetTrayTip(tip);
+    if (balloon) m_tray.ShowTrayBalloon(balloon);
     m_lastTrayState = state;
 }
 
@@ -270,12 +273,7 @@ LRESULT CZephynDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
         POINT pt;
         GetCursorPos(&pt);
         SetForegroundWindow(m_hWnd);
-        HMENU menu = CreatePopupMenu();
-        AppendMenuW(menu, MF_STRING | (m_creating ? MF_DISABLED | MF_GRAYED : 0), ID_TRAY_OPEN, L"打开主界面");
-        AppendMenuW(menu, MF_STRING, ID_TRAY_ABOUT, L"关于");
-        AppendMenuW(menu, MF_STRING, ID_TRAY_EXIT, L"退出");
-        TrackPopupMenu(menu, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
-        DestroyMenu(menu);
+        m_tray.ShowTrayMenu(m_hWnd, pt, m_creating != 0);
     } else if (what == TRAY_CMD_SHOW) {
         unsigned s = softApState;
         if (s == SOFTAP_NoInternet || s == SOFTAP_Stopped || s == SOFTAP_CreateFailed || s == SOFTAP_InternetBack ||
@@ -313,6 +311,10 @@ void CZephynDlg::OnTimer(UINT_PTR id) {
 
 INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = true;
+    if (msg == m_taskbarCreatedMsg && msg != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
     switch (msg) {
     case WM_TRAY_NOTIFY: return OnTrayNotify(wParam, lParam);
     case WM_DRAVO_EVENT: return EventManage(wParam, lParam);
@@ -351,7 +353,7 @@ INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
 }
 
 void CZephynDlg::OnDestroy() {
-    if (!m_trayRemoved) Shell_NotifyIconW(NIM_DELETE, &m_tray);
+    if (!m_trayRemoved) m_tray.RemoveTrayIcon();
     RemovePropW(m_hWnd, kWindowProp);
     if (exitEvent) {
         HANDLE e = exitEvent;

@@ -1,8 +1,11 @@
 // CZephynDlg: the utility's one top-level window. It receives every
-// internal and library message, runs the timers, owns the tray icon and
-// the "creating" window, and hosts the soft AP logic.
+// internal and library message, runs the timers, owns the tray icon with its
+// menu and the "creating" animation window, and hosts the soft AP logic.
 #pragma once
+#include "res/q8_resource.h"
 #include "ui/kit/framework.h"
+#include "ui/kit/gif_show_dlg.h"
+#include "ui/nic_tray.h"
 
 #include <atomic>
 #include <shellapi.h>
@@ -17,10 +20,7 @@
 #define TIMER_PROGRESS 20
 #define TIMER_FIRST_SHOW 888
 
-#define ID_TRAY_OPEN 32777
-#define ID_TRAY_ABOUT 32778
-#define ID_TRAY_EXIT 32779
-#define TRAY_UID 167
+#define CREATING_FRAME_DELAY_MS 50
 
 class CZephynDlg : public CDialog {
 public:
@@ -33,6 +33,7 @@ public:
     void ShowCreating();
     void HideCreating();
     bool CreatingWindowExists() const { return m_creatingWindow != nullptr; }
+    HWND CreatingWindowHandle() const { return m_creatingWindow ? m_creatingWindow->hwnd() : nullptr; }
     bool CreatingFlag() const { return m_creating != 0; }
     int CurrentPage() const { return m_currentPage; }
 
@@ -54,17 +55,18 @@ private:
     void OnSoftapCreated(WPARAM page);
     void ShowMainWindowNow();
     void ShowPageText();
-    bool AddTrayIcon();
-    void SetTray(UINT flags, HICON icon, const wchar_t* tip, const wchar_t* balloon);
+    void AddTrayIcon();
+    void OnTaskbarCreated();
 
     HICON m_icon = nullptr;
     wchar_t m_title[64] = L"";
-    NOTIFYICONDATAW m_tray = {};
+    CNicTray m_tray;
+    UINT m_taskbarCreatedMsg = 0;  // the shell's "TaskbarCreated": the tray was rebuilt
     wchar_t m_trayTip[128] = L"";
     int m_trayRemoved = 1;
     unsigned m_lastTrayState = 11;  // matches no state: the first refresh counts as a change
     int m_trayAnimIndex = 0;
-    HWND m_creatingWindow = nullptr;
+    CGifShowDlg* m_creatingWindow = nullptr;
     std::atomic<int> m_creating{0};
     int m_progress = 0;
     int m_currentPage = PAGE_TIPS;
