@@ -2,6 +2,7 @@
 // on a simulated adapter, shares a connection, and follows every outside
 // happening. Seen from outside: the log, config.ini and the library's own
 // record of the calls it received.
+#include "desktop.h"
 #include "harness.h"
 
 #include "adapter/keyrules.h"
@@ -414,12 +415,12 @@ TEST_F(SoftAp, SecondPlugEventDuringBringUpIsIgnored) {
 TEST_F(SoftAp, RadioOffWhileCreatingRemovesTheCreatingLook) {
     StartWithInitFailing();
     ASSERT_TRUE(WaitForState(3)) << box.Log();
-    ASSERT_NE(nullptr, FindWindowW(L"Q8CreatingWindow", nullptr));
+    ASSERT_TRUE(E2eWaitUntil([&] { return E2eLayeredWindowOf(q8.pid()) != nullptr; })) << "no animation window";
     box.world.SetInt(L"library", L"radio", 0);
     Apply();
     Send(0x1631, 0, 8);
     EXPECT_TRUE(WaitForState(0)) << box.Log();
-    EXPECT_TRUE(E2eWaitUntil([] { return FindWindowW(L"Q8CreatingWindow", nullptr) == nullptr; }));
+    EXPECT_TRUE(E2eWaitUntil([&] { return E2eLayeredWindowOf(q8.pid()) == nullptr; }));
 }
 
 TEST_F(SoftAp, SecondResumeAfterSuspendRebuildsOnce) {

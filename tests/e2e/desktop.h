@@ -1,0 +1,48 @@
+// What a user sees and does on the virtual display: real X input through
+// xdotool, pixels read back from the screen, screenshots kept for a person
+// to look at, and the top-level windows of a process.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Runs xdotool with `args` (e.g. "mousemove 120 240 click 1") on the test
+// display and waits until it has finished. false, with the reason in `why`,
+// when it could not run.
+bool E2eXdo(const std::string& args, std::string* why = nullptr);
+
+// The colour on the screen at x, y (as the X server shows it).
+COLORREF E2eScreenPixel(int x, int y);
+std::string E2eColorText(COLORREF c);
+
+// Saves the whole screen as <build>/screenshots/<name>.png for a person to
+// open; true when the file was written.
+bool E2eScreenshot(const char* name);
+
+// Visible or hidden top-level windows of process `pid` whose class is `className` (null: any).
+std::vector<HWND> E2eWindowsOf(DWORD pid, const wchar_t* className = nullptr);
+
+// The first visible layered top-level window of process `pid` (the
+// animation window), or null.
+HWND E2eLayeredWindowOf(DWORD pid);
+
+// The pixel at x, y of a PNG picture file, or CLR_INVALID.
+COLORREF E2ePicturePixel(const std::wstring& pngPath, int x, int y);
+
+// A Windows program of the build started with a command line, ended by the destructor.
+class CE2eProgram {
+public:
+    CE2eProgram() = default;
+    CE2eProgram(const CE2eProgram&) = delete;
+    CE2eProgram& operator=(const CE2eProgram&) = delete;
+    ~CE2eProgram() { Stop(); }
+    bool Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir);
+    // true when it ended within `ms`; `code` gets its exit code.
+    bool WaitForExit(DWORD ms, DWORD* code = nullptr) const;
+    void Stop();
+    DWORD pid() const { return m_pi.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
