@@ -9,14 +9,16 @@
 
 #include <cstdio>
 
-bool E2eXdo(const std::string& args, std::string* why) {
+bool E2eXShell(const std::string& lines, std::string* why) {
     std::string answer;
-    std::string body = "command -v xdotool >/dev/null 2>&1 || finish \"xdotool is missing\"\n"
-                       "xdotool " + args + " 2>&1 && finish ok\n"
-                       "finish \"xdotool " + args + " failed\"\n";
+    std::string body = "command -v xdotool >/dev/null 2>&1 || finish \"xdotool is missing\"\n" + lines + "\n";
     bool ok = SimRunUnixScript(body, {}, E2E_DEADLINE_MS, &answer) && answer == "ok";
     if (why) *why = answer;
     return ok;
+}
+
+bool E2eXdo(const std::string& args, std::string* why) {
+    return E2eXShell("xdotool " + args + " 2>&1 && finish ok\nfinish \"xdotool " + args + " failed\"", why);
 }
 
 COLORREF E2eScreenPixel(int x, int y) {

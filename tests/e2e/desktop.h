@@ -12,6 +12,10 @@
 // when it could not run.
 bool E2eXdo(const std::string& args, std::string* why = nullptr);
 
+// Runs shell lines with the X tools on the test display (xdotool,
+// xwininfo, ...); true when they ended with "ok" written by `finish ok`.
+bool E2eXShell(const std::string& lines, std::string* why = nullptr);
+
 // The colour on the screen at x, y (as the X server shows it).
 COLORREF E2eScreenPixel(int x, int y);
 std::string E2eColorText(COLORREF c);
