@@ -1,14 +1,6 @@
-# Cross toolchain: MinGW-w64 for 64-bit x86 Windows (test builds on machines that cannot run 32-bit x86 code), posix thread model
-# (the win32 model lacks std::mutex, which GoogleTest and our own locks need).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: MinGW-w64 for 64-bit x86 Windows, for the tests on machines
+# that run no 32-bit x86 code (tools/machine-arch).
+set(Q8_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Test programs run under 64-bit Wine; the wrapper picks the build's prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)
 set(Q8_WINEARCH win64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

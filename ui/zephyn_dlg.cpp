@@ -1,5 +1,5 @@
-// Main window: initialisation, message table, timers, tray refresh, the
-// creating look and clean-up.
+// Main window: initialisation, message table, timers, the tray icon and its
+// refresh, the creating look (the animation window) and clean-up.
 #include "ui/zephyn_dlg.h"
 
 #include "adapter/bind.h"
@@ -148,6 +148,8 @@ void CZephynDlg::ShowCreating() {
     m_creating = 1;
     m_progress = 0;
     m_creatingWindow = new CGifShowDlg(IDD_GIF_SHOW, IDP_GIF_STRIP, IDP_GIF_CAPTION);
+    // Centred where the main window was; until it was first shown it has no
+    // size (0,0 at start), and the animation centres on the work area instead.
     m_creatingWindow->placeOver = m_hWnd;
     if (m_creatingWindow->Create(nullptr)) {
         m_creatingWindow->LoadStrip();
