@@ -33,7 +33,7 @@ run() {  # run NAME DELAY_MS: one probe run; prints its "done" line
 }
 field() { sed -n "s/.*$1=\([0-9]*\).*/\1/p"; }
 
-echo "animation window, $secs s each, $(wine --version 2>/dev/null || true), $(nproc) cores"
+echo "animation window, $secs s each, $("$Q8_WINE" --version 2>/dev/null) ($WINEARCH), $(nproc) cores"
 a=$(run animated 50)
 i=$(run still 2147483647)
 awk -v af="$(echo "$a" | field frames)" -v ae="$(echo "$a" | field elapsed_ms)" -v ac="$(echo "$a" | field cpu_ms)" \
