@@ -8,14 +8,16 @@
 #include "app/shared_lock.h"
 #include "softap/clock.h"
 #include "softap/softap_state.h"
-#include "ui/zephyn_dlg.h"
+#include "softap/view.h"
 
 #include <atomic>
 #include <cwchar>
 #include <memory>
 
 IcsConnection gIcsInfo = {};
+// The one internet watch that runs: its handle and thread id, both 0 while none runs.
 static std::atomic<HANDLE> gCheckInternetThread{nullptr};
+static std::atomic<DWORD> gCheckInternetThreadId{0};
 
 static const int kMediaPriority[9] = {1, 6, 4, 2, 3, 5, 7, 8, 9};
 
@@ -80,12 +82,23 @@ static void PostAdapterCheck() { PostMessageW(gMainWnd, WM_DRAVO_EVENT, 0, 17); 
 
 DWORD WINAPI ThreadCheckInternet(LPVOID) {
     for (;;) {
-        if (softApState == SOFTAP_NoCard) gCheckInternetThread = nullptr;
+        // Without an adapter there is nothing to watch: this watch ends, and
+        // the next hotspot starts a new one. Only the registered watch clears
+        // the record, so a newer one is never forgotten.
+        if (softApState == SOFTAP_NoCard) {
+            DWORD me = GetCurrentThreadId();
+            if (gCheckInternetThreadId.compare_exchange_strong(me, 0)) {
+                HANDLE self = gCheckInternetThread.exchange(nullptr);
+                if (self) CloseHandle(self);
+            }
+            WriteUiLog(L"{ThreadCheckInternet} no adapter, ends\n");
+            return 0;
+        }
         int s = CurWlanStatus();
         if (s == 0) {
             if (softApState != SOFTAP_NoCard) {
                 softApState = SOFTAP_NoInternet;
-                if (gZephynDlg) gZephynDlg->ShowMainWindow();
+                SoftApView()->ShowMainWindow();
                 if (gDravo) {
                     int r = UIDoUnplug();
                     WriteUiLog(L"{UIDoUnplug} ret=%d \n", r);
@@ -103,9 +116,16 @@ DWORD WINAPI ThreadCheckInternet(LPVOID) {
 }
 
 LRESULT OnSoftapCheckInternet() {
-    if (!gCheckInternetThread) {
+    if (!gCheckInternetThreadId) {
         WriteUiLog(L"CZephynDlg::OnSoftapCheckInternet >> CreateThread(ThreadCheckInternet)\n");
-        gCheckInternetThread = CreateThread(nullptr, 0, ThreadCheckInternet, nullptr, 0, nullptr);
+        // Recorded before it runs, so that it can tell itself from a later watch.
+        DWORD id = 0;
+        HANDLE h = CreateThread(nullptr, 0, ThreadCheckInternet, nullptr, CREATE_SUSPENDED, &id);
+        if (h) {
+            gCheckInternetThread = h;
+            gCheckInternetThreadId = id;
+            ResumeThread(h);
+        }
     }
     return 0;
 }

@@ -7,7 +7,7 @@
 #include "app/messages.h"
 #include "softap/softap.h"
 #include "softap/softap_state.h"
-#include "ui/zephyn_dlg.h"
+#include "softap/view.h"
 
 std::atomic<unsigned> softApState{SOFTAP_Initializing};
 PowerState gPowerState = {0, 0};
@@ -56,7 +56,7 @@ LRESULT EventManage(WPARAM, LPARAM lParam) {
     case 18:
         UIQueryServiceStatus();
         softApState = SOFTAP_NoCard;
-        gZephynDlg->ShowPage(0);
+        SoftApView()->ShowPage(SOFTAP_PAGE_TIPS);
         break;
     case 19: UIQueryServiceStatus(); break;
     default: break;
@@ -67,7 +67,7 @@ LRESULT EventManage(WPARAM, LPARAM lParam) {
 LRESULT OnCtrlTool(WPARAM wParam) {
     if (wParam == 0) {
         softApState = SOFTAP_NoCard;
-        gZephynDlg->ShowPage(0);
+        SoftApView()->ShowPage(SOFTAP_PAGE_TIPS);
     }
     return 1;
 }

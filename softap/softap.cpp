@@ -13,7 +13,7 @@
 #include "netenv/ics_select.h"
 #include "softap/clock.h"
 #include "softap/softap_state.h"
-#include "ui/zephyn_dlg.h"
+#include "softap/view.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -42,9 +42,9 @@ static void TakeApLock() { WorkerWait(apLock, AP_LOCK_WAIT_MS); }  // a time-out
 static void DropApLock() { ReleaseMutex(apLock); }
 
 void ShowNoCardLook() {
-    gZephynDlg->HideCreating();
+    SoftApView()->HideCreating();
     softApState = SOFTAP_NoCard;
-    gZephynDlg->ShowPage(0);
+    SoftApView()->ShowPage(SOFTAP_PAGE_TIPS);
 }
 
 // Refreshes the list; false (and the no-adapter state) when it is empty.
@@ -65,7 +65,7 @@ void ControlNicChange() {
         ShowNoCardLook();
         return;
     }
-    if (gZephynDlg->CreatingWindowExists()) {
+    if (SoftApView()->CreatingWindowExists()) {
         WriteUiLog(L"{ControlNicChange} is creating..., return\n");
         return;
     }
@@ -76,9 +76,9 @@ void ControlNicChange() {
             if (wcscmp(currentAdapter.guid, adapterList.entries[i].guid) == 0) same = true;
     }
     WriteUiLog(same ? L"{ControlNicChange} Card no change\n" : L"{ControlNicChange} Card changed\n");
-    if (gZephynDlg->CreatingFlag()) return;
-    gZephynDlg->RestoreTrayIfRemoved();
-    gZephynDlg->ShowCreating();
+    if (SoftApView()->CreatingFlag()) return;
+    SoftApView()->RestoreTrayIfRemoved();
+    SoftApView()->ShowCreating();
     StartWorker(ThreadWaitNicInitOk, nullptr);
 }
 
@@ -284,9 +284,8 @@ LRESULT OnSoftapCtrl(WPARAM wParam) {
 
 void OnExitCommand() {
     softApState = SOFTAP_Stopped;
-    gZephynDlg->HideCreating();
-    gZephynDlg->HideMainWindow();
-    gZephynDlg->RemoveTrayForExit();
+    SoftApView()->HideCreating();
+    SoftApView()->ShowExitLook();
     if (AdapterCount() > 0) StartWorker(ThreadStopSoftap, nullptr);
 }
 

@@ -9,6 +9,8 @@
 #include "sim/sim_edit.h"
 
 #include <algorithm>
+#include <windows.h>
+#include <tlhelp32.h>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -385,6 +387,42 @@ TEST_F(SoftAp, DeviceWatchReportsEachUnplugAndPlugOnce) {
     // The bring-up takes seconds, several polls of the watch: a repeated
     // notice for either change would have arrived by now.
     EXPECT_EQ(2u, CountAfterMark("{EventManage} WFF_EVENT_NIC_CONTROL_CHANGE")) << box.Log().substr(mark);
+}
+
+// Threads of a process, as another process sees them.
+int ThreadCount(DWORD pid) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof te;
+    int n = 0;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        if (te.th32OwnerProcessID == pid) n++;
+    CloseHandle(snap);
+    return n;
+}
+
+TEST_F(SoftAp, UnplugAndPlugCyclesLeaveNoExtraWatchThreads) {
+    BringUp();
+    int first = ThreadCount(q8.pid());
+    ASSERT_GT(first, 0);
+    for (int cycle = 1; cycle <= 5; cycle++) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle));
+        Mark();
+        box.world.SetInt(L"adapter0", L"present", 0);
+        Apply();
+        ASSERT_TRUE(WaitForState(0)) << box.Log().substr(mark);
+        // The watch sees the adapter gone and ends before the next plug.
+        ASSERT_TRUE(WaitForLogAfter("{ThreadCheckInternet} no adapter, ends")) << box.Log().substr(mark);
+        box.world.SetInt(L"adapter0", L"present", 1);
+        Apply();
+        ASSERT_TRUE(WaitForState(8)) << box.Log().substr(mark);
+    }
+    // Short-lived workers of the last bring-up may still be ending: wait for
+    // them, not for a watch that never ends.
+    int last = 0;
+    EXPECT_TRUE(E2eWaitUntil([&] { return (last = ThreadCount(q8.pid())) <= first; }, 10000))
+        << "threads after the first bring-up: " << first << ", after five cycles: " << last;
 }
 
 TEST_F(SoftAp, HotspotVanishingAndStationsJoining) {
