@@ -5,7 +5,6 @@
 // Dialog templates and their controls.
 #define IDD_Q8_MAIN       102
 #define IDC_MAIN_CLOSE    1000
-#define IDC_MAIN_STATUS   1100  // plain text of the current page until the skinned pages exist
 #define IDD_SOFTAP        131
 #define IDD_TIPS          133
 #define IDD_GUIDE         135

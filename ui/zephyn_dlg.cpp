@@ -15,6 +15,8 @@
 #include "softap/events.h"
 #include "softap/softap.h"
 #include "softap/softap_state.h"
+#include "ui/kit/layout.h"
+#include "ui/kit/page_kit.h"
 
 #include <shlobj.h>
 #include <cwchar>
@@ -50,12 +52,18 @@ BOOL CZephynDlg::OnInitDialog() {
     SetPropW(m_hWnd, kWindowProp, (HANDLE)1);
     gZephynDlg = this;
     gMainWnd = m_hWnd;
+    SetSoftApView(this);
     PrepareDataDir(m_hWnd);
     LoadIniFile();
     LoadStringW(gFramework.instance, IDS_MAIN_TITLE, m_title, 64);
     SetWindowTextW(m_hWnd, m_title);
     SetImageCacheLanguage(gResourceLanguage);
     exitEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    LoadPageRects();
+    m_windowRect = m_pages[0].rect;
+    ResizeTo(m_windowRect, false, 0, 0, 0);
+    CreatePages();
+    SkinCloseButton();
     softApState = SOFTAP_Initializing;
     SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(m_hWnd, SW_HIDE);
@@ -84,26 +92,88 @@ BOOL CZephynDlg::PreTranslateMessage(MSG* msg) {
 
 // ---- pages and the window -------------------------------------------------
 
-void CZephynDlg::ShowPage(int page) {
-    if (m_creating) return;
-    m_currentPage = page;
-    WriteUiLog(L"{ShowPage} page=%d\n", page);
+// Page 0 takes its picture's size; the others one pixel more each way.
+void CZephynDlg::LoadPageRects() {
+    struct { int number; CDialog* dialog; int picture; int extra; } pages[] = {
+        {PAGE_TIPS, &m_tips, IDP_TIPS_BG, 0},
+        {PAGE_SOFTAP, &m_softap, IDP_SOFTAP_CREATED_BG, 1},
+        {PAGE_GUIDE, &m_guide, IDP_GUIDE_BG, 1},
+        {PAGE_GUIDE_NONE, &m_guideNone, IDP_GUIDE_NONE_BG, 1},
+    };
+    for (int i = 0; i < (int)ARRAYSIZE(pages); i++) {
+        CachedImage* picture = LoadImageResource(pages[i].picture);
+        m_pages[i] = Page{pages[i].number, pages[i].dialog,
+                          RECT{0, 0, ImageWidth(picture) + pages[i].extra, ImageHeight(picture) + pages[i].extra}};
+    }
 }
 
-// Plain text of the page in front: the hotspot's name, key and devices, or
-// the state's tip.
-void CZephynDlg::ShowPageText() {
-    wchar_t text[512];
-    if (m_currentPage == PAGE_SOFTAP) {
-        SoftApCfgInfo info;
-        CopyShared(&info, gSoftApInfo);
-        _snwprintf(text, 512, L"无线网络已创建\r\n\r\n网络名称：%s\r\n密码：%s\r\n已连接设备：%d 台", info.ssid,
-                   info.encrypt == 1 ? L"（开放网络）" : info.key, (int)stationCount);
-    } else {
-        _snwprintf(text, 512, L"%s", m_trayTip[0] ? m_trayTip : L"请插入Ambrel");
+// All four pages in one batch: each a hidden, disabled child with its
+// template number as control id, at its rectangle.
+void CZephynDlg::CreatePages() {
+    HDWP batch = BeginDeferWindowPos(20);
+    for (Page& p : m_pages) {
+        if (!p.dialog->Create(m_hWnd)) continue;
+        HWND h = p.dialog->hwnd();
+        SetWindowLongPtrW(h, GWLP_ID, p.dialog->templateId());
+        ShowWindow(h, SW_HIDE);
+        EnableWindow(h, FALSE);
+        if (batch)
+            batch = DeferWindowPos(batch, h, nullptr, p.rect.left, p.rect.top, p.rect.right - p.rect.left,
+                                   p.rect.bottom - p.rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    text[511] = L'\0';
-    SetDlgItemTextW(m_hWnd, IDC_MAIN_STATUS, text);
+    if (batch) EndDeferWindowPos(batch);
+}
+
+void CZephynDlg::SkinCloseButton() {
+    m_close.AttachItem(m_hWnd, IDC_MAIN_CLOSE);
+    SkinButton(m_close, IDP_CLOSE_HOVER, IDP_CLOSE_NORMAL, IDP_CLOSE_PRESSED, IDP_CLOSE_HOVER, IDC_HAND_CURSOR);
+    PlaceSkinnedButton(m_close, IDS_MAIN_CLOSE_RECT);
+}
+
+CZephynDlg::Page* CZephynDlg::FindPage(int number) {
+    for (Page& p : m_pages)
+        if (p.number == number) return &p;
+    return nullptr;
+}
+
+void CZephynDlg::RefreshPage(int number) {
+    switch (number) {
+    case PAGE_SOFTAP: m_softap.RefreshFromActive(); break;
+    case PAGE_GUIDE: m_guide.RefreshGuide(); break;
+    case PAGE_GUIDE_NONE: m_guideNone.RefreshGuideOpen(); break;
+    }
+}
+
+// Shows and enables page `number`, hides and disables the others, and takes
+// its rectangle as the window's.
+void CZephynDlg::ShowOnly(int number) {
+    for (Page& p : m_pages) {
+        HWND h = p.dialog->hwnd();
+        if (!h || p.number == number) continue;
+        ShowWindow(h, SW_HIDE);
+        EnableWindow(h, FALSE);
+    }
+    Page* shown = FindPage(number);
+    if (!shown || !shown->dialog->hwnd()) return;
+    ShowWindow(shown->dialog->hwnd(), SW_SHOW);
+    EnableWindow(shown->dialog->hwnd(), TRUE);
+    SendMessageW(shown->dialog->hwnd(), WM_ACTIVATE, 0, 0);
+    m_windowRect = shown->rect;
+}
+
+// Sizes the window to `rc` (moved to x, y when `move`) with its rounded region.
+void CZephynDlg::ResizeTo(const RECT& rc, bool move, int x, int y, UINT show) {
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    SetWindowPos(m_hWnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | (move ? 0 : SWP_NOMOVE) | show);
+    SetWindowRgn(m_hWnd, CreateRoundRectRgn(0, 0, w + 1, h + 1, MAIN_CORNER, MAIN_CORNER), TRUE);
+}
+
+void CZephynDlg::ShowPage(int page) {
+    if (m_creating) return;
+    WriteUiLog(L"{ShowPage} page=%d\n", page);
+    RefreshPage(page);
+    ShowOnly(page);
+    ResizeTo(m_windowRect, false, 0, 0, 0);
 }
 
 void CZephynDlg::HideMainWindow() { ShowWindow(m_hWnd, SW_HIDE); }
@@ -123,16 +193,19 @@ void CZephynDlg::ShowMainWindowNow() {
         HideMainWindow();
         return;
     }
-    m_currentPage = state == SOFTAP_Created ? PAGE_SOFTAP : PAGE_TIPS;
-    WriteUiLog(L"{ShowMainWindow} page=%d\n", m_currentPage);
-    ShowPageText();
-    const int w = 480, h = 320;
-    int x = (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYFULLSCREEN) - h) / 2;
+    int page = state == SOFTAP_Created ? PAGE_SOFTAP : PAGE_TIPS;
+    WriteUiLog(L"{ShowMainWindow} page=%d\n", page);
+    RefreshPage(page);
+    ShowOnly(page);
+    // Centred on the screen; a window larger than the screen starts at 0,0.
+    const RECT& r = m_windowRect;
+    int x = (GetSystemMetrics(SM_CXFULLSCREEN) + r.left - r.right) / 2;
+    int y = (GetSystemMetrics(SM_CYFULLSCREEN) + r.top - r.bottom) / 2;
     bool hidden = gStartFlags.noGui;
-    SetWindowPos(m_hWnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, w, h,
-                 SWP_NOZORDER | (hidden ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+    ResizeTo(r, true, x < 0 ? 0 : x, y < 0 ? 0 : y, hidden ? SWP_HIDEWINDOW : SWP_SHOWWINDOW);
     ShowWindow(m_hWnd, hidden ? SW_HIDE : SW_SHOW);
     if (hidden) return;
+    ResizeTo(r, false, 0, 0, 0);
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
     SetActiveWindow(m_hWnd);
@@ -194,7 +267,10 @@ void CZephynDlg::OnCreatingProgress() {
 void CZephynDlg::OnSoftapCreated(WPARAM page) {
     if (!m_trayRemoved) SetTimer(m_hWnd, TIMER_TRAY, 2000, nullptr);
     HideCreating();
-    if (page == 2) WriteUiLog(L"SOFTAP OnSoftapCreated \n");
+    if (page == PAGE_SOFTAP) {
+        WriteUiLog(L"SOFTAP OnSoftapCreated \n");
+        m_softap.OnHotspotCreated();
+    }
     ShowPage((int)page);
     gStartFlags.noGui = false;
     ShowMainWindow();
@@ -220,7 +296,8 @@ void CZephynDlg::RestoreTrayIfRemoved() {
     m_trayRemoved = 0;
 }
 
-void CZephynDlg::RemoveTrayForExit() {
+void CZephynDlg::ShowExitLook() {
+    HideMainWindow();
     KillTimer(m_hWnd, TIMER_TRAY);
     m_tray.RemoveTrayIcon();
     m_trayRemoved = 1;
@@ -260,7 +337,6 @@ void CZephynDlg::RefreshTray() {
     if (changed && balloon && !balloon[0] && state != SOFTAP_Created) balloon = tip;
     if (changed || wcscmp(tip, m_trayTip) != 0) WriteUiLog(L"{RefreshTray} state=%d tip=%s\n", (int)state, tip);
     wcscpy(m_trayTip, tip);
-    if (IsWindowVisible(m_hWnd)) ShowPageText();
     m_tray.SetTrayIcon(icon);
     m_tray.SetTrayTip(tip);
     if (balloon) m_tray.ShowTrayBalloon(balloon);
@@ -327,6 +403,11 @@ INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
     case WM_CHECK_INTERNET: return OnSoftapCheckInternet();
     case WM_POWERBROADCAST: return OnPowerBroadcast(wParam);
     case WM_Q8_SHOW_MAIN: ShowMainWindowNow(); return 0;
+    case WM_QUERYDRAGICON: return (INT_PTR)m_icon;
+    case WM_PAINT:
+        if (!IsIconic(m_hWnd)) break;
+        PaintMinimised();
+        return 0;
     case WM_TIMER: OnTimer(wParam); return 0;
     case WM_MOUSEMOVE:
         if (wParam == MK_LBUTTON) {
@@ -354,7 +435,20 @@ INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
     return 0;
 }
 
+// Minimised: the application icon centred in the client area.
+void CZephynDlg::PaintMinimised() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    SendMessageW(m_hWnd, WM_ICONERASEBKGND, (WPARAM)dc, 0);
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+    DrawIcon(dc, (rc.right - cx + 1) / 2, (rc.bottom - cy + 1) / 2, m_icon);
+    EndPaint(m_hWnd, &ps);
+}
+
 void CZephynDlg::OnDestroy() {
+    SetSoftApView(nullptr);
     if (!m_trayRemoved) m_tray.RemoveTrayIcon();
     RemovePropW(m_hWnd, kWindowProp);
     if (exitEvent) {

@@ -91,6 +91,13 @@ BOOL CDialog::PreTranslateMessage(MSG* msg) {
 
 INT_PTR CDialog::OnMessage(UINT, WPARAM, LPARAM, bool&) { return 0; }
 
+// The few messages whose answer a dialog procedure returns itself (a brush,
+// an item index) instead of leaving it in DWLP_MSGRESULT.
+static bool ReturnsResultDirectly(UINT msg) {
+    return (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == WM_COMPAREITEM || msg == WM_VKEYTOITEM ||
+           msg == WM_CHARTOITEM || msg == WM_QUERYDRAGICON;
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CDialog* self;
     if (msg == WM_INITDIALOG) {
@@ -124,6 +131,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     INT_PTR result = self->OnMessage(msg, wParam, lParam, handled);
     if (msg == WM_DESTROY) self->OnDestroy();
     if (!handled) return FALSE;
+    if (ReturnsResultDirectly(msg)) return result;
     SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
 }

@@ -116,14 +116,17 @@ void CTpStatic::SetFontItalic(bool on) {
     RedrawThroughParent();
 }
 
-// A point size that keeps its pixel size at any resolution: the point value
-// is scaled by 96 / LOGPIXELSX before it becomes a height.
-void CTpStatic::SetFontSize(int points) {
+LONG PointFontHeight(int points) {
     HDC screen = GetDC(nullptr);
     int tenths = points * 960 / GetDeviceCaps(screen, LOGPIXELSX);
-    logFont.lfHeight = -MulDiv(tenths, GetDeviceCaps(screen, LOGPIXELSY), 720);
-    logFont.lfWidth = 0;
+    LONG height = -MulDiv(tenths, GetDeviceCaps(screen, LOGPIXELSY), 720);
     ReleaseDC(nullptr, screen);
+    return height;
+}
+
+void CTpStatic::SetFontSize(int points) {
+    logFont.lfHeight = PointFontHeight(points);
+    logFont.lfWidth = 0;
     RebuildFont();
     RedrawThroughParent();
 }

@@ -14,6 +14,10 @@ enum TpFlashKind { TPS_FLASH_NONE, TPS_FLASH_TEXT, TPS_FLASH_BACKGROUND };
 // Colour of band `band` of `bands` in a left-to-right gradient from `low`,
 // stepped in 8.8 fixed point per channel towards `high`.
 COLORREF GradientBandColor(COLORREF low, COLORREF high, int band, int bands);
+// LOGFONT height of a font of `points` that keeps its pixel size whatever the
+// screen's resolution: tenths of a point = points * 960 / LOGPIXELSX, made a
+// height as a point font with no device context would be.
+LONG PointFontHeight(int points);
 // DrawText format for a static control's style and text.
 UINT LabelTextFormat(LONG style, const wchar_t* text);
 
