@@ -10,11 +10,12 @@ shots=$build/screenshots
 [ -d "$shots" ] || { echo "readme-shots: no screenshots; run tools/run-tests.sh first" >&2; exit 1; }
 out=$root/docs/shots
 mkdir -p "$out"
-# name in the test run -> README picture, and the part of the screen that shows it
-# (trimmed to what is not the black background).
-for pair in panel_view:panel page_guide:guide tray_creating:creating page_tips:tips; do
+# name in the test run -> README picture: the screen without Wine's tray and
+# menus in its top left corner, trimmed to what is not the black background.
+for pair in panel_created:created panel_edit:edit page_guide:guide tray_creating:creating; do
   from=${pair%%:*} to=${pair##*:}
   [ -f "$shots/$from.png" ] || { echo "readme-shots: $shots/$from.png is missing" >&2; exit 1; }
-  convert "$shots/$from.png" -bordercolor black -border 1 -fuzz 2% -trim +repage -strip "$out/$to.png"
+  convert "$shots/$from.png" -fill black -draw "rectangle 0,0,260,90" -bordercolor black -border 1 \
+          -fuzz 2% -trim +repage -strip "$out/$to.png"
 done
 echo "readme-shots: wrote $(ls "$out" | wc -l) pictures to $out"
