@@ -180,6 +180,19 @@ std::wstring E2eDataFolder() {
 
 void E2eClearDataFolder() { RemoveTree(E2eDataFolder()); }
 
+std::wstring E2eConfigValue(const wchar_t* section, const wchar_t* key) {
+    wchar_t value[512] = L"";
+    std::wstring file = E2eDataFolder() + L"\\config.ini";
+    GetPrivateProfileStringW(section, key, L"<missing>", value, ARRAYSIZE(value), file.c_str());
+    return value;
+}
+
+bool E2eWriteConfigValue(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
+    CreateDirectoryW(E2eDataFolder().c_str(), nullptr);
+    std::wstring file = E2eDataFolder() + L"\\config.ini";
+    return WritePrivateProfileStringW(section, key, value, file.c_str()) != FALSE;
+}
+
 bool E2eEndStrayUtilities() {
     for (HWND w : E2eUtilityWindows()) EndProcessOf(w);
     return E2eWaitUntil([] { return !E2eMutexExists(E2E_INSTANCE_MUTEX); }, E2E_CLOSE_MS);

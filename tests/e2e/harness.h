@@ -43,6 +43,10 @@ std::vector<HWND> E2eUtilityWindows();
 
 // "%APPDATA%\Vorn", the utility's settings folder in this Wine prefix.
 std::wstring E2eDataFolder();
+// A value of "%APPDATA%\Vorn\config.ini" ("<missing>" when absent), and
+// writing one (the folder is made when needed).
+std::wstring E2eConfigValue(const wchar_t* section, const wchar_t* key);
+bool E2eWriteConfigValue(const wchar_t* section, const wchar_t* key, const wchar_t* value);
 // Removes that folder and all it holds.
 void E2eClearDataFolder();
 

@@ -71,16 +71,9 @@ protected:
     }
 
     void WriteConfig(const wchar_t* key, const wchar_t* value) {
-        CreateDirectoryW(E2eDataFolder().c_str(), nullptr);
-        std::wstring file = E2eDataFolder() + L"\\config.ini";
-        ASSERT_TRUE(WritePrivateProfileStringW(L"SOFTAP", key, value, file.c_str()));
+        ASSERT_TRUE(E2eWriteConfigValue(L"SOFTAP", key, value));
     }
-    std::wstring Config(const wchar_t* key) const {
-        wchar_t value[512] = L"";
-        std::wstring file = E2eDataFolder() + L"\\config.ini";
-        GetPrivateProfileStringW(L"SOFTAP", key, L"<missing>", value, 512, file.c_str());
-        return value;
-    }
+    std::wstring Config(const wchar_t* key) const { return E2eConfigValue(L"SOFTAP", key); }
     void StoreNetwork(const StoredNetwork& n) {
         if (!n.ssid) return;
         wchar_t stored[512] = L"";

@@ -57,16 +57,9 @@ protected:
     // ---- set-up and what Q8 keeps ----
 
     void WriteConfig(const wchar_t* key, const wchar_t* value) {
-        CreateDirectoryW(E2eDataFolder().c_str(), nullptr);
-        std::wstring file = E2eDataFolder() + L"\\config.ini";
-        ASSERT_TRUE(WritePrivateProfileStringW(L"SOFTAP", key, value, file.c_str()));
+        ASSERT_TRUE(E2eWriteConfigValue(L"SOFTAP", key, value));
     }
-    std::string Config(const wchar_t* key) const {
-        wchar_t value[512] = L"";
-        std::wstring file = E2eDataFolder() + L"\\config.ini";
-        GetPrivateProfileStringW(L"SOFTAP", key, L"<missing>", value, 512, file.c_str());
-        return SimToUtf8(value);
-    }
+    std::string Config(const wchar_t* key) const { return SimToUtf8(E2eConfigValue(L"SOFTAP", key)); }
     std::string StoredKey() const {
         wchar_t key[512] = L"";
         wcsncpy(key, SimFromUtf8(Config(L"key")).c_str(), 511);

@@ -81,16 +81,9 @@ protected:
             if (line.find(needle) != std::string::npos) found = line;
         return found;
     }
-    std::wstring Config(const wchar_t* section, const wchar_t* key) const {
-        wchar_t value[512] = L"";
-        std::wstring file = E2eDataFolder() + L"\\config.ini";
-        GetPrivateProfileStringW(section, key, L"<missing>", value, 512, file.c_str());
-        return value;
-    }
+    std::wstring Config(const wchar_t* section, const wchar_t* key) const { return E2eConfigValue(section, key); }
     void WriteConfig(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
-        CreateDirectoryW(E2eDataFolder().c_str(), nullptr);
-        std::wstring file = E2eDataFolder() + L"\\config.ini";
-        ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, file.c_str()));
+        ASSERT_TRUE(E2eWriteConfigValue(section, key, value));
     }
     // Adapter and connection present, but InitAdapter answers 7: the bring-up
     // stays in its first step, the creating look up, until the world changes.
