@@ -3,7 +3,8 @@
 # The programs are built for 32-bit x86, as shipped. The tests run that build
 # under 32-bit Wine; on a machine whose kernel runs no 32-bit x86 code (see
 # tools/machine-arch) they run a 64-bit build of the same sources under
-# 64-bit Wine instead, after the 32-bit programs were built to show they link.
+# 64-bit Wine instead, after the shipped 32-bit program (Q8) was built to show
+# it links.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/setup-deps.sh"
@@ -20,7 +21,7 @@ else
   Q8_WINEARCH=win64
   echo "run-tests: this machine runs no 32-bit x86 code; building the 32-bit programs, then testing a 64-bit build"
   configure "$build-i686" i686 -DQ8_BUILD_TESTS=OFF
-  cmake --build "$build-i686" -j"$(nproc)"
+  cmake --build "$build-i686" -j"$(nproc)" --target Q8
   build=$build-x64
   configure "$build" x86_64
 fi
