@@ -26,6 +26,7 @@ CachedImage* LoadImageResource(int resourceId, const wchar_t* type = L"PNG");
 int ImageWidth(const CachedImage* entry);
 int ImageHeight(const CachedImage* entry);
 
-// Frees every entry; called once at program exit.
+// The cache's head is made on first use (or here, at start-up); FreeImageCache
+// frees every entry and the head, once, at program exit.
 void InitImageCache();
 void FreeImageCache();
