@@ -321,3 +321,12 @@ void Q8E2eTest::TearDown() {
 bool Q8E2eTest::WaitForLog(const char* text, DWORD ms) const {
     return E2eWaitUntil([&] { return box.Log().find(text) != std::string::npos; }, ms);
 }
+
+void Q8E2eTest::StartQ8InWorld(HWND* mainWindow) {
+    std::wstring error;
+    ASSERT_EQ(0, box.ApplyWorld(&error)) << SimToUtf8(error);
+    ASSERT_TRUE(box.InstallProgram());
+    ASSERT_TRUE(q8.Start(box));
+    *mainWindow = q8.WaitForMainWindow();
+    ASSERT_NE(nullptr, *mainWindow) << box.Log();
+}

@@ -127,6 +127,9 @@ protected:
 
     // Waits for `text` to appear in the sandbox's ui_log.log.
     bool WaitForLog(const char* text, DWORD ms = E2E_DEADLINE_MS) const;
+    // Applies the sandbox's world, installs Q8 beside its library and starts
+    // it; `*mainWindow` gets its main window. Fails the test on any step.
+    void StartQ8InWorld(HWND* mainWindow);
 
     CE2eSandbox box;
     CQ8Process q8;

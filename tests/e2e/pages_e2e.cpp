@@ -93,12 +93,8 @@ protected:
     }
 
     void StartQ8() {
-        std::wstring error;
-        ASSERT_EQ(0, box.ApplyWorld(&error)) << SimToUtf8(error);
-        ASSERT_TRUE(box.InstallProgram());
-        ASSERT_TRUE(q8.Start(box));
-        main = q8.WaitForMainWindow();
-        ASSERT_NE(nullptr, main) << box.Log();
+        StartQ8InWorld(&main);
+        if (HasFatalFailure()) return;
     }
     // A table row of its own: Q8 ended, settings cleared, a fresh sandbox and world.
     void NextCase(const std::string& name) {

@@ -78,12 +78,8 @@ protected:
         WriteConfig(L"auth", L"AUTH_WPA2PSK");
         ASSERT_TRUE(SimPlugAdapter(box.world, 0, SimPlugOptions()));
         ASSERT_TRUE(SimAddIcsConnection(box.world, L"本地连接", kLanGuid, 3, 2));
-        std::wstring error;
-        ASSERT_EQ(0, box.ApplyWorld(&error)) << SimToUtf8(error);
-        ASSERT_TRUE(box.InstallProgram());
-        ASSERT_TRUE(q8.Start(box));
-        main = q8.WaitForMainWindow();
-        ASSERT_NE(nullptr, main) << box.Log();
+        StartQ8InWorld(&main);
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(WaitForLog("{RefreshTray} state=8 ")) << box.Log();
         ASSERT_TRUE(E2eWaitUntil([&] { return IsWindowVisible(main) && IsWindowVisible(page()); }))
             << "the panel is not shown; log:\n"

@@ -25,12 +25,8 @@ protected:
             ASSERT_TRUE(SimPlugAdapter(box.world, 0, SimPlugOptions()));
             box.world.SetInt(L"library", L"init", 7);
         }
-        std::wstring error;
-        ASSERT_EQ(0, box.ApplyWorld(&error)) << SimToUtf8(error);
-        ASSERT_TRUE(box.InstallProgram());
-        ASSERT_TRUE(q8.Start(box));
-        main = q8.WaitForMainWindow();
-        ASSERT_NE(nullptr, main) << box.Log();
+        StartQ8InWorld(&main);
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(WaitForLog(bCreatingStays ? "{RefreshTray} state=3" : "{RefreshTray} state=0")) << box.Log();
     }
 
