@@ -59,3 +59,23 @@
 // Strings.
 #define IDS_MAIN_TITLE    1500
 #define IDS_MAIN_CLOSE_RECT 1001  // "452,10,18,18"
+
+// Texts the user reads: tray tips and balloons, panel and guide labels.
+#define IDS_TRAY_NO_CARD        1100
+#define IDS_TRAY_NO_INTERNET    1101
+#define IDS_TRAY_CREATING       1102
+#define IDS_TRAY_CREATE_FAILED  1103
+#define IDS_TRAY_ICS_FAILED     1104
+#define IDS_TRAY_CREATED        1105
+#define IDS_TRAY_INITIALIZING   1106
+#define IDS_TRAY_IDLE           1107
+#define IDS_STATION_COUNT       1108  // one %d: the connected devices
+#define IDS_SOFTAP_CAPTION_NAME 1120
+#define IDS_SOFTAP_CAPTION_KEY  1121
+#define IDS_SOFTAP_NO_KEY       1122
+#define IDS_SOFTAP_RADIO_OPEN   1123
+#define IDS_SOFTAP_KEY_HINT     1124
+#define IDS_SOFTAP_OPEN_WARNING 1125
+#define IDS_SOFTAP_COUNT_SHORT  1126
+#define IDS_GUIDE_SAMPLE_NAME   1140
+#define IDS_GUIDE_SAMPLE_KEY    1141

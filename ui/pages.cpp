@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "res/q8_resource.h"
 #include "ui/kit/page_kit.h"
+#include "ui/kit/res_text.h"
 
 // Controls of the page templates.
 static const int kTipsClose = 1029;
@@ -34,8 +35,8 @@ static const UINT kOpenBackRect = 1063;
 static const UINT kOpenCloseRect = 1064;
 
 // Labels show these until the first refresh: obviously sample values.
-static const wchar_t kSampleName[] = L"R5_ABCDEF";
-static const wchar_t kSampleKey[] = L"pqrst905";
+static const UINT kSampleName = IDS_GUIDE_SAMPLE_NAME;
+static const UINT kSampleKey = IDS_GUIDE_SAMPLE_KEY;
 
 static const wchar_t kLabelFace[] = L"微软雅黑";
 static const int kLabelPoints = 9;
@@ -52,7 +53,7 @@ struct LabelSpec {
     UINT rectId;
     int points;
     COLORREF color;
-    const wchar_t* sample;
+    UINT sample;  // string id
 };
 
 static const LabelSpec kGuideLabels[] = {
@@ -98,7 +99,8 @@ static void SetUpLabel(HWND page, CTpStatic& label, const LabelSpec& spec) {
     label.AttachItem(page, spec.id);
     label.SetLabelFont(ScaledPointFont(kLabelFace, spec.points, true));
     label.SetLabelTextColor(spec.color);
-    label.SetLabelText(spec.sample);
+    wchar_t sample[64];
+    label.SetLabelText(LoadResText(spec.sample, sample, ARRAYSIZE(sample)));
 }
 
 // The labels and buttons at exactly their layout strings' x,y,w,h.

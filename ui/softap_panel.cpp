@@ -13,6 +13,7 @@
 #include "app/shared_lock.h"
 #include "softap/settings_worker.h"
 #include "ui/kit/page_kit.h"
+#include "ui/kit/res_text.h"
 
 #include <cwchar>
 
@@ -59,14 +60,6 @@ static const COLORREF kHintColor = RGB(8, 176, 167);
 static const COLORREF kWarningColor = RGB(171, 174, 178);
 static const COLORREF kCountColor = RGB(8, 176, 167);
 
-static const wchar_t kCaptionName[] = L"网络名称：";
-static const wchar_t kCaptionKey[] = L"网络密码：";
-static const wchar_t kNoKey[] = L"无";
-static const wchar_t kRadioOpenText[] = L"允许任何人连接";
-static const wchar_t kKeyHint[] = L"密码为8-12位数字或字母";
-static const wchar_t kOpenWarning[] = L"（存在安全风险，请慎重选择）";
-static const wchar_t kCountShort[] = L"连接到共享WiFi的终端设备有";
-static const wchar_t kCountFormat[] = L"连接到共享WiFi的终端设备有 %d 台";
 
 // Picture sets in the order the pages list them: hover, normal, pressed, disabled.
 struct ButtonLook {
@@ -219,23 +212,24 @@ void CSoftap::SetupLabels() {
         UINT rect;
         const LOGFONTW* font;
         COLORREF color;
-        const wchar_t* text;  // null: the template's text, or set later
+        UINT text;  // string id; 0: the template's text, or set later
     } labels[] = {
-        {&m_nameCaption, IDC_SOFTAP_CAPTION_NAME, kRectCaptionName, &fontA, kTextColor, kCaptionName},
-        {&m_nameCaptionEdit, IDC_SOFTAP_CAPTION_NAME_EDIT, kRectCaptionName, &fontA, kTextColor, nullptr},
-        {&m_name, IDC_SOFTAP_LABEL_NAME, kRectName, &fontA, kTextColor, nullptr},
-        {&m_keyCaption, IDC_SOFTAP_CAPTION_KEY, kRectCaptionKey, &fontA, kTextColor, kCaptionKey},
-        {&m_key, IDC_SOFTAP_LABEL_KEY, kRectKey, &fontA, kTextColor, nullptr},
-        {&m_keyHint, IDC_SOFTAP_LABEL_KEY_HINT, kRectKeyHint, &fontB, kHintColor, kKeyHint},
-        {&m_openWarning, IDC_SOFTAP_LABEL_OPEN_WARNING, kRectOpenWarning, &fontB, kWarningColor, kOpenWarning},
-        {&m_countShort, IDC_SOFTAP_COUNT_SHORT, kNoRect, &fontC, kCountColor, kCountShort},
-        {&m_count, IDC_SOFTAP_LABEL_COUNT, kRectCount, &fontC, kCountColor, nullptr},
+        {&m_nameCaption, IDC_SOFTAP_CAPTION_NAME, kRectCaptionName, &fontA, kTextColor, IDS_SOFTAP_CAPTION_NAME},
+        {&m_nameCaptionEdit, IDC_SOFTAP_CAPTION_NAME_EDIT, kRectCaptionName, &fontA, kTextColor, 0},
+        {&m_name, IDC_SOFTAP_LABEL_NAME, kRectName, &fontA, kTextColor, 0},
+        {&m_keyCaption, IDC_SOFTAP_CAPTION_KEY, kRectCaptionKey, &fontA, kTextColor, IDS_SOFTAP_CAPTION_KEY},
+        {&m_key, IDC_SOFTAP_LABEL_KEY, kRectKey, &fontA, kTextColor, 0},
+        {&m_keyHint, IDC_SOFTAP_LABEL_KEY_HINT, kRectKeyHint, &fontB, kHintColor, IDS_SOFTAP_KEY_HINT},
+        {&m_openWarning, IDC_SOFTAP_LABEL_OPEN_WARNING, kRectOpenWarning, &fontB, kWarningColor, IDS_SOFTAP_OPEN_WARNING},
+        {&m_countShort, IDC_SOFTAP_COUNT_SHORT, kNoRect, &fontC, kCountColor, IDS_SOFTAP_COUNT_SHORT},
+        {&m_count, IDC_SOFTAP_LABEL_COUNT, kRectCount, &fontC, kCountColor, 0},
     };
     for (auto& l : labels) {
         l.label->AttachItem(m_hWnd, l.id);
         l.label->SetLabelFont(*l.font);
         l.label->SetLabelTextColor(l.color);
-        if (l.text) l.label->SetLabelText(l.text);
+        wchar_t text[64];
+        if (l.text) l.label->SetLabelText(LoadResText(l.text, text, ARRAYSIZE(text)));
         if (l.rect != kNoRect) PlaceControl(m_hWnd, l.id, l.rect);
     }
     m_countShort.SetFontBold(false);
@@ -251,16 +245,17 @@ void CSoftap::SetupFields() {
     struct {
         int id;
         UINT rect;
-        const wchar_t* text;  // null: none to set
+        UINT text;  // string id; 0: none to set
     } fields[] = {
-        {IDC_SOFTAP_EDIT_NAME, kRectEditName, nullptr},
-        {IDC_SOFTAP_EDIT_KEY, kRectEditKey, nullptr},
-        {IDC_SOFTAP_RADIO_KEYED, kRectRadioKeyed, kCaptionKey},
-        {IDC_SOFTAP_RADIO_OPEN, kRectRadioOpen, kRadioOpenText},
+        {IDC_SOFTAP_EDIT_NAME, kRectEditName, 0},
+        {IDC_SOFTAP_EDIT_KEY, kRectEditKey, 0},
+        {IDC_SOFTAP_RADIO_KEYED, kRectRadioKeyed, IDS_SOFTAP_CAPTION_KEY},
+        {IDC_SOFTAP_RADIO_OPEN, kRectRadioOpen, IDS_SOFTAP_RADIO_OPEN},
     };
     for (auto& f : fields) {
         SendDlgItemMessageW(m_hWnd, f.id, WM_SETFONT, (WPARAM)m_fieldFont, FALSE);
-        if (f.text) SetDlgItemTextW(m_hWnd, f.id, f.text);
+        wchar_t text[64];
+        if (f.text) SetDlgItemTextW(m_hWnd, f.id, LoadResText(f.text, text, ARRAYSIZE(text)));
         PlaceControl(m_hWnd, f.id, f.rect);
     }
     SendDlgItemMessageW(m_hWnd, IDC_SOFTAP_EDIT_NAME, EM_LIMITTEXT, SOFTAP_FIELD_MAX, 0);
@@ -427,11 +422,14 @@ void CSoftap::ShowHiddenLook(bool hidden) {
 }
 
 void CSoftap::ShowKeyLine(const SoftApCfgInfo& info) {
-    m_key.SetLabelText(info.encrypt == ENCRYPT_NONE ? kNoKey : info.key);
+    wchar_t none[16];
+    m_key.SetLabelText(info.encrypt == ENCRYPT_NONE ? LoadResText(IDS_SOFTAP_NO_KEY, none, ARRAYSIZE(none)) : info.key);
 }
 
 void CSoftap::ShowCount(int count) {
-    _snwprintf(m_countText, ARRAYSIZE(m_countText), kCountFormat, count);
+    wchar_t format[64];
+    LoadResText(IDS_STATION_COUNT, format, ARRAYSIZE(format));
+    _snwprintf(m_countText, ARRAYSIZE(m_countText), format, count);
     m_countText[ARRAYSIZE(m_countText) - 1] = L'\0';
     m_count.SetLabelText(m_countText);
 }

@@ -3,6 +3,7 @@
 #include "ui/kit/framework.h"
 #include "ui/kit/image_cache.h"
 #include "ui/kit/layout.h"
+#include "ui/kit/res_text.h"
 #include "ui/kit/tp_button.h"
 #include "ui/kit/tp_static.h"
 #include "kit_test_res.h"
@@ -61,6 +62,14 @@ TEST_F(KitTest, LayoutStringsFollowTheRectangleRule) {
         EXPECT_TRUE(SameRect(got, want)) << "string \"" << r.text << "\": got " << RectText(got) << ", expected "
                                          << RectText(want);
     }
+}
+
+TEST_F(KitTest, TextsComeFromTheStringTableCutToTheBufferOrEmpty) {
+    wchar_t whole[32], cut[5], missing[8];
+    wmemset(missing, L'x', ARRAYSIZE(missing));
+    EXPECT_STREQ(L"5, 6, 7, 8", LoadResText(IDS_KIT_LAYOUT_SPACES, whole, ARRAYSIZE(whole)));
+    EXPECT_STREQ(L"5, 6", LoadResText(IDS_KIT_LAYOUT_SPACES, cut, ARRAYSIZE(cut))) << "four characters and the end";
+    EXPECT_STREQ(L"", LoadResText(IDS_KIT_LAYOUT_MISSING, missing, ARRAYSIZE(missing)));
 }
 
 TEST(TpButton, PictureForEveryStateAndPreviousState) {
