@@ -49,6 +49,7 @@ BOOL CNicTray::AddTrayIcon(HWND mainWindow, const wchar_t* text, HICON icon) {
     iconData.dwInfoFlags = NIIF_INFO;
     iconData.dwState = NIS_SHAREDICON;
     iconData.dwStateMask = NIS_SHAREDICON;
+    WriteUiLog(L"{AddTrayIcon} balloon=%s\n", iconData.szInfo);
     return Send(NIM_ADD);
 }
 
@@ -74,6 +75,7 @@ BOOL CNicTray::ShowTrayBalloon(const wchar_t* text) {
     iconData.dwInfoFlags = NIIF_INFO;
     CopyFieldText(iconData.szInfo, ARRAYSIZE(iconData.szInfo), text);
     iconData.szInfoTitle[0] = L'\0';
+    if (iconData.szInfo[0]) WriteUiLog(L"{ShowTrayBalloon} balloon=%s\n", iconData.szInfo);
     return Send(NIM_MODIFY);
 }
 

@@ -17,6 +17,7 @@
 #include "softap/softap_state.h"
 #include "ui/kit/layout.h"
 #include "ui/kit/page_kit.h"
+#include "ui/kit/res_text.h"
 
 #include <shlobj.h>
 #include <cwchar>
@@ -306,40 +307,60 @@ void CZephynDlg::ShowExitLook() {
 // The creating icons in the order they are shown.
 static const UINT kCreatingIcons[] = {IDI_TRAY_CREATE_1, IDI_TRAY_CREATE_2, IDI_TRAY_CREATE_3, IDI_TRAY_CREATE_4};
 
+// The tray's tip text for each state, in the string table.
+static UINT TrayTipText(unsigned state) {
+    switch (state) {
+    case SOFTAP_NoCard: return IDS_TRAY_NO_CARD;
+    case SOFTAP_NoInternet: return IDS_TRAY_NO_INTERNET;
+    case SOFTAP_Creating:
+    case SOFTAP_SettingIcs: return IDS_TRAY_CREATING;
+    case SOFTAP_CreateFailed: return IDS_TRAY_CREATE_FAILED;
+    case SOFTAP_InternetBack:
+    case SOFTAP_IcsFailed: return IDS_TRAY_ICS_FAILED;
+    case SOFTAP_Created: return IDS_STATION_COUNT;
+    case SOFTAP_Initializing: return IDS_TRAY_INITIALIZING;
+    default: return IDS_TRAY_IDLE;
+    }
+}
+
 void CZephynDlg::RefreshTray() {
     if (m_trayRemoved) return;
     unsigned state = softApState;
     bool changed = state != m_lastTrayState;
-    wchar_t tip[128];
+    wchar_t text[128], tip[128], balloon[128] = L"";  // empty: clear a balloon that is showing
+    bool touchBalloon = true;
     UINT icon = IDI_TRAY_NORMAL;
-    const wchar_t* balloon = L"";  // empty: clear a balloon that is showing
+    LoadResText(TrayTipText(state), text, ARRAYSIZE(text));
+    wcscpy(tip, text);
     switch (state) {
-    case SOFTAP_NoCard: wcscpy(tip, L"请插入Ambrel"); break;
-    case SOFTAP_NoInternet: wcscpy(tip, L"网络连接正常后请重试"); break;
     case SOFTAP_Creating:
     case SOFTAP_SettingIcs:
-        wcscpy(tip, L"无线网络正在创建中…");
         icon = kCreatingIcons[m_trayAnimIndex];
         m_trayAnimIndex = (m_trayAnimIndex + 1) % ARRAYSIZE(kCreatingIcons);
-        balloon = changed ? tip : nullptr;  // nullptr: leave the balloon alone
+        touchBalloon = changed;  // while creating a balloon is never cleared
         break;
-    case SOFTAP_CreateFailed: wcscpy(tip, L"无线网络创建失败"); break;
-    case SOFTAP_InternetBack:
-    case SOFTAP_IcsFailed: wcscpy(tip, L"共享网络设置失败"); break;
     case SOFTAP_Created:
-        _snwprintf(tip, ARRAYSIZE(tip), L"连接到共享WiFi的终端设备有 %d 台", (int)stationCount);
+        _snwprintf(tip, ARRAYSIZE(tip), text, (int)stationCount);
         tip[ARRAYSIZE(tip) - 1] = L'\0';
-        if (changed) balloon = L"无线网络创建成功";
+        if (changed) LoadResText(IDS_TRAY_CREATED, balloon, ARRAYSIZE(balloon));
+        changed = false;  // the balloon is the success text, not the tip
         break;
-    case SOFTAP_Initializing: wcscpy(tip, L"软件正在初始化，请稍后…"); break;
-    default: wcscpy(tip, L"Ambrel"); changed = false; break;
+    case SOFTAP_NoCard:
+    case SOFTAP_NoInternet:
+    case SOFTAP_CreateFailed:
+    case SOFTAP_InternetBack:
+    case SOFTAP_IcsFailed:
+    case SOFTAP_Initializing: break;
+    default: changed = false; break;  // the product name never pops up
     }
-    if (changed && balloon && !balloon[0] && state != SOFTAP_Created) balloon = tip;
-    if (changed || wcscmp(tip, m_trayTip) != 0) WriteUiLog(L"{RefreshTray} state=%d tip=%s\n", (int)state, tip);
+    if (changed) wcscpy(balloon, tip);
+    if (state != m_lastTrayState || wcscmp(tip, m_trayTip) != 0)
+        WriteUiLog(L"{RefreshTray} state=%d tip=%s icon=%u balloon=%s\n", (int)state, tip, icon,
+                   touchBalloon ? balloon : L"(kept)");
     wcscpy(m_trayTip, tip);
     m_tray.SetTrayIcon(icon);
     m_tray.SetTrayTip(tip);
-    if (balloon) m_tray.ShowTrayBalloon(balloon);
+    if (touchBalloon) m_tray.ShowTrayBalloon(balloon);
     m_lastTrayState = state;
 }
 

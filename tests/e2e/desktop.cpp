@@ -5,7 +5,9 @@
 #include "sim/unix_run.h"
 #include "sim/world.h"
 
+#include <commctrl.h>
 #include <gdiplus.h>
+
 
 #include <cstdio>
 
@@ -73,6 +75,95 @@ HWND E2eLayeredWindowOf(DWORD pid) {
     for (HWND h : E2eWindowsOf(pid))
         if ((GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_LAYERED) && IsWindowVisible(h)) return h;
     return nullptr;
+}
+
+// Wine's tray, stand-alone ("Wine System Tray") or in its taskbar: each icon
+// has a tooltip window of its own, owned by the tray window, whose one tool
+// holds the icon's tip. All of them live in the shell's process.
+static bool IsTrayWindowClass(const wchar_t* cls) {
+    return wcscmp(cls, L"__winex11_standalone_tray") == 0 || wcscmp(cls, L"Shell_TrayWnd") == 0;
+}
+
+// Runs `message` on a tooltip of another process with a tool record and a
+// text buffer that live in that process's memory; `ti` goes in and comes
+// back, `text` gets the buffer. false when the process could not be reached.
+static bool RemoteToolCall(HANDLE process, HWND tooltip, UINT message, WPARAM wParam, TTTOOLINFOW* ti,
+                           std::wstring* text) {
+    const int textChars = 256;
+    wchar_t buffer[textChars] = L"";
+    SIZE_T size = sizeof *ti + sizeof buffer, moved = 0;
+    BYTE* remote = (BYTE*)VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    if (!remote) return false;
+    ti->cbSize = sizeof *ti;
+    ti->lpszText = (wchar_t*)(remote + sizeof *ti);
+    bool ok = WriteProcessMemory(process, remote, ti, sizeof *ti, &moved) &&
+              WriteProcessMemory(process, remote + sizeof *ti, buffer, sizeof buffer, &moved);
+    if (ok) {
+        SendMessageW(tooltip, message, wParam, (LPARAM)remote);
+        ok = ReadProcessMemory(process, remote, ti, sizeof *ti, &moved) &&
+             ReadProcessMemory(process, remote + sizeof *ti, buffer, sizeof buffer, &moved);
+        buffer[textChars - 1] = L'\0';
+        if (ok && text) *text = buffer;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return ok;
+}
+
+static BOOL CALLBACK CollectTrayTips(HWND hwnd, LPARAM param) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(hwnd, cls, ARRAYSIZE(cls));
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    wchar_t ownerCls[64] = L"";
+    if (owner) GetClassNameW(owner, ownerCls, ARRAYSIZE(ownerCls));
+    if (wcscmp(cls, TOOLTIPS_CLASSW) != 0 || !IsTrayWindowClass(ownerCls)) return TRUE;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return TRUE;
+    int tools = (int)SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0);
+    for (int i = 0; i < tools; i++) {
+        TTTOOLINFOW ti = {};
+        std::wstring tip;
+        if (!RemoteToolCall(process, hwnd, TTM_ENUMTOOLSW, i, &ti, nullptr)) continue;
+        TTTOOLINFOW which = {};
+        which.hwnd = ti.hwnd;
+        which.uId = ti.uId;
+        which.uFlags = ti.uFlags;
+        if (RemoteToolCall(process, hwnd, TTM_GETTEXTW, 256, &which, &tip))
+            ((std::vector<std::wstring>*)param)->push_back(tip);
+    }
+    CloseHandle(process);
+    return TRUE;
+}
+
+std::vector<std::wstring> E2eTrayTips() {
+    std::vector<std::wstring> tips;
+    EnumWindows(CollectTrayTips, (LPARAM)&tips);
+    return tips;
+}
+
+int E2eTrayIconWhitePixels() {
+    // The tray's X position, asked of X: Wine's own idea of it differs where
+    // no window manager runs.
+    std::string lines =
+        "id=$(xdotool search --name 'Wine System Tray' | head -n 1)\n"
+        "[ -n \"$id\" ] || finish none\n"
+        "eval $(xdotool getwindowgeometry --shell \"$id\")\n"
+        "finish \"$X $Y\"";
+    std::string answer;
+    int x = 0, y = 0;
+    E2eXShell(lines, &answer);  // answers with the position instead of "ok"
+    if (sscanf(answer.c_str(), "%d %d", &x, &y) != 2) return -1;
+    // Only the icon itself: the cell has a border of the tray's own colour.
+    int border = 2, size = GetSystemMetrics(SM_CYSMICON), white = 0;
+    HDC screen = GetDC(nullptr);
+    for (int dy = border; dy < border + size; dy++)
+        for (int dx = border; dx < border + size; dx++) {
+            COLORREF c = GetPixel(screen, x + dx, y + dy);
+            if (c != CLR_INVALID && GetRValue(c) > 220 && GetGValue(c) > 220 && GetBValue(c) > 220) white++;
+        }
+    ReleaseDC(nullptr, screen);
+    return white;
 }
 
 COLORREF E2ePicturePixel(const std::wstring& pngPath, int x, int y) {

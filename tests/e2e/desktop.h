@@ -31,6 +31,14 @@ std::vector<HWND> E2eWindowsOf(DWORD pid, const wchar_t* className = nullptr);
 // animation window), or null.
 HWND E2eLayeredWindowOf(DWORD pid);
 
+// The tip texts of the icons in Wine's notification area as the shell holds
+// them (read from each icon's tooltip), in no particular order.
+std::vector<std::wstring> E2eTrayTips();
+
+// How many near-white pixels the first icon of Wine's tray shows on the
+// screen (the lit parts of its glyph); -1 when the tray window is not found.
+int E2eTrayIconWhitePixels();
+
 // The pixel at x, y of a PNG picture file, or CLR_INVALID.
 COLORREF E2ePicturePixel(const std::wstring& pngPath, int x, int y);
 

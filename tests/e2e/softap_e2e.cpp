@@ -101,6 +101,7 @@ protected:
         E2eClearDataFolder();
         ASSERT_TRUE(box.Create(SimFromUtf8(name)));
         box.world = SimWorld();
+        mark = callMark = 0;  // a new log and call record
         PlugAdapter();
     }
     void Send(UINT msg, WPARAM w, LPARAM l) { SendMessageW(q8.MainWindow(), msg, w, l); }
