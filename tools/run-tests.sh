@@ -29,12 +29,16 @@ cmake --build "$build" -j"$(nproc)"
 cd "$build"
 # The simulated adapters' network interfaces (their MAC addresses) live in a
 # private network namespace, which needs root: the tests, Wine's server and
-# services included, all run inside one. Without it those tests skip.
+# services included, all run inside one (and each lane of end-to-end tests
+# inside one of its own, tools/netns-fixture). Without it those tests skip.
+# Three at a time: the unit tests and the two lanes, which mostly wait.
 if [ -z "${Q8SIM_NETNS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
-  # A server of this prefix started outside would keep Wine's view of the network there.
-  (. "$root/tools/wine-arch.sh"; WINEPREFIX="$build/wineprefix" "$WINESERVER" -k 2>/dev/null) || true
+  # A server of these prefixes started outside would keep Wine's view of the network there.
+  for prefix in "$build"/wineprefix*; do
+    (. "$root/tools/wine-arch.sh"; WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null) || true
+  done
   exec unshare -n sh -c 'ip link set lo up 2>/dev/null
     export Q8SIM_NETNS=$(readlink /proc/self/ns/net)
-    exec ctest -j2 --output-on-failure "$@"' ctest "$@"
+    exec ctest -j3 --output-on-failure "$@"' ctest "$@"
 fi
-ctest -j2 --output-on-failure "$@"
+ctest -j3 --output-on-failure "$@"
