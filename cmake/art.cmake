@@ -26,38 +26,15 @@
 # which are then rendered like the hand-written ones. Editing any source re-renders
 # what depends on it.
 #
-# Tools (installed by tools/setup-deps.sh): rsvg-convert (librsvg2-bin) renders SVG to
-# PNG, icotool (icoutils) packs ICO and CUR files, python3 runs the generators. Text in
-# the pictures uses the "WenQuanYi Micro Hei" font (fonts-wqy-microhei).
+# Tools (installed by tools/setup-deps.sh, looked up by cmake/art_tools.cmake):
+# rsvg-convert (librsvg2-bin) renders SVG to PNG, icotool (icoutils) packs ICO and CUR
+# files, python3 runs the generators. Text in the pictures uses the "WenQuanYi Micro Hei"
+# font (fonts-wqy-microhei).
 #
 # Sets Q8_ART_DIR (the folder for windres' include path) and Q8_ART_FILES (every
 # rendered file, for the dependencies of the .rc that includes res/q8_art.rc).
 
-find_program(Q8_RSVG_CONVERT rsvg-convert)
-if(NOT Q8_RSVG_CONVERT)
-  message(FATAL_ERROR "rsvg-convert not found: the pictures cannot be rendered. "
-                      "Install the Debian package librsvg2-bin (tools/setup-deps.sh does).")
-endif()
-find_program(Q8_ICOTOOL icotool)
-if(NOT Q8_ICOTOOL)
-  message(FATAL_ERROR "icotool not found: the icons and the cursor cannot be packed. "
-                      "Install the Debian package icoutils (tools/setup-deps.sh does).")
-endif()
-find_package(Python3 COMPONENTS Interpreter)
-if(NOT Python3_Interpreter_FOUND)
-  message(FATAL_ERROR "python3 not found: the picture generators in res/art cannot run. "
-                      "Install the Debian package python3 (tools/setup-deps.sh does).")
-endif()
-find_program(Q8_FC_LIST fc-list)
-if(Q8_FC_LIST)
-  execute_process(COMMAND ${Q8_FC_LIST} "WenQuanYi Micro Hei" family
-                  OUTPUT_VARIABLE _q8_art_font OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(_q8_art_font STREQUAL "")
-    message(FATAL_ERROR "Font \"WenQuanYi Micro Hei\" not found: the pictures' Chinese text "
-                        "would not render. Install the Debian package fonts-wqy-microhei "
-                        "(tools/setup-deps.sh does).")
-  endif()
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/art_tools.cmake)
 
 set(Q8_ART_DIR ${CMAKE_BINARY_DIR}/art)
 set(Q8_ART_WORK ${CMAKE_BINARY_DIR}/art-work)

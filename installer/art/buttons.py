@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""Writes the SVG sources of the installer's buttons and link, one file per state,
+named after the picture resource they become (png_<id>.svg):
+
+  close mark on the title band (18 x 18)      153 normal and hover, 154 pressed, 152 disabled
+  "一键安装" (137 x 45, filled teal)           161 normal and hover, 163 pressed, 160 disabled
+  "使用指南 >" link (72 x 12)                  156 normal and hover, 157 pressed, 155 disabled
+  message box buttons (79 x 22):
+    "是"   (filled teal)                       193 normal, 195 hover, 196 pressed, 194 disabled
+    "确定" (filled teal)                       187 normal, 189 hover, 190 pressed, 188 disabled
+    "否"   (outlined teal)                     198 normal, 200 hover, 197 pressed, 199 disabled
+    "取消" (outlined teal)                     176 normal, 178 hover, 179 pressed, 177 disabled
+
+The colours of every state are the utility's (res/art/buttons.py), so that both programs'
+buttons look alike. Outside the shapes the pictures stay transparent: the program draws
+them over the window background. The close mark is the exception, a square of the title
+band's teal, so that it covers the band exactly.
+
+Usage: buttons.py OUTDIR
+"""
+import importlib.util
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def utility_buttons():
+    """The utility's button generator, for its palettes."""
+    path = os.path.join(HERE, "..", "..", "res", "art", "buttons.py")
+    sys.dont_write_bytecode = True  # leave no cache in the source tree
+    spec = importlib.util.spec_from_file_location("utility_buttons", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+UTILITY = utility_buttons()
+FONT = UTILITY.FONT
+FILLED = UTILITY.FILLED
+OUTLINED = UTILITY.OUTLINED
+TEAL = UTILITY.TEAL
+TEAL_DARK = UTILITY.TEAL_DARK
+GREY_TEXT = UTILITY.GREY_TEXT
+
+
+def svg(width, height, body, comment):
+    return (f'<?xml version="1.0" encoding="UTF-8"?>\n<!-- {comment} -->\n'
+            f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
+            f'viewBox="0 0 {width} {height}">\n{body}</svg>\n')
+
+
+def button(width, height, radius, palette, state, text, size, bold=False):
+    """Rounded face with a 1 px border and the label centred on it."""
+    fill, border, ink = palette[state]
+    # CJK glyphs stand about 0.86 em above the baseline: this centres them vertically.
+    baseline = height / 2 + 0.36 * size
+    weight = ' font-weight="bold"' if bold else ''
+    return (f'  <rect x="0.5" y="0.5" width="{width - 1}" height="{height - 1}" rx="{radius}" '
+            f'fill="{fill}" stroke="{border}"/>\n'
+            f'  <text x="{width / 2}" y="{baseline:.1f}" font-family="{FONT}" font-size="{size}"'
+            f'{weight} fill="{ink}" text-anchor="middle">{text}</text>\n')
+
+
+def close_mark(state):
+    """White x on the band's teal; a darker disc behind it while pressed, faded when disabled."""
+    disc = ('  <circle cx="9" cy="9" r="8.5" fill="#06968E"/>\n' if state == "pressed" else "")
+    mark = "#84D7D3" if state == "disabled" else "#FFFFFF"
+    return (f'  <rect width="18" height="18" fill="{TEAL}"/>\n{disc}'
+            f'  <path d="M 5.5,5.5 L 12.5,12.5 M 12.5,5.5 L 5.5,12.5" stroke="{mark}" '
+            'stroke-width="1.8" stroke-linecap="round"/>\n')
+
+
+def guide_link(state):
+    """Teal "使用指南" with a chevron, underlined."""
+    ink = {"normal": TEAL, "pressed": TEAL_DARK, "disabled": GREY_TEXT}[state]
+    return (f'  <text x="0" y="9.2" font-family="{FONT}" font-size="10" fill="{ink}">使用指南</text>\n'
+            f'  <path d="M 44,2.5 L 47,5.5 L 44,8.5" fill="none" stroke="{ink}" stroke-width="1.2" '
+            'stroke-linecap="round" stroke-linejoin="round"/>\n'
+            f'  <rect x="0" y="11" width="48" height="1" fill="{ink}"/>\n')
+
+
+def main():
+    out_dir = sys.argv[1]
+    os.makedirs(out_dir, exist_ok=True)
+    pictures = {}
+    for state, rid in (("normal", 153), ("pressed", 154), ("disabled", 152)):
+        pictures[rid] = (18, 18, close_mark(state), f"close mark on the title band, {state}")
+    for state, rid in (("normal", 161), ("pressed", 163), ("disabled", 160)):
+        pictures[rid] = (137, 45, button(137, 45, 6, FILLED, state, "一键安装", 18, bold=True),
+                         f'"一键安装" button, {state}')
+    for state, rid in (("normal", 156), ("pressed", 157), ("disabled", 155)):
+        pictures[rid] = (72, 12, guide_link(state), f'"使用指南 >" link, {state}')
+    message_buttons = (
+        ("是", FILLED, (("normal", 193), ("hover", 195), ("pressed", 196), ("disabled", 194))),
+        ("确定", FILLED, (("normal", 187), ("hover", 189), ("pressed", 190), ("disabled", 188))),
+        ("否", OUTLINED, (("normal", 198), ("hover", 200), ("pressed", 197), ("disabled", 199))),
+        ("取消", OUTLINED, (("normal", 176), ("hover", 178), ("pressed", 179), ("disabled", 177))),
+    )
+    for text, palette, states in message_buttons:
+        for state, rid in states:
+            pictures[rid] = (79, 22, button(79, 22, 4, palette, state, text, 12),
+                             f'message box button "{text}", {state}')
+    for rid, (width, height, body, comment) in pictures.items():
+        text = svg(width, height, body, f"Written by buttons.py: {comment}.")
+        with open(os.path.join(out_dir, f"png_{rid}.svg"), "w", encoding="utf-8") as f:
+            f.write(text)
+
+
+if __name__ == "__main__":
+    main()
