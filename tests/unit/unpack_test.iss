@@ -1,0 +1,2 @@
+[Ambrel]
+StartUtility=1
