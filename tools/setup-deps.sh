@@ -5,7 +5,7 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for p in cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64 xvfb \
+for p in cmake make g++ googletest nsis g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64 xvfb \
          fonts-wqy-microhei imagemagick locales x11-utils xdotool iproute2 python3 \
          librsvg2-bin icoutils; do
   have "$p" || need+=("$p")
