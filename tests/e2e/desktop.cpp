@@ -142,23 +142,41 @@ std::vector<std::wstring> E2eTrayTips() {
     return tips;
 }
 
-int E2eTrayIconWhitePixels() {
-    // The tray's X position, asked of X: Wine's own idea of it differs where
-    // no window manager runs.
+static const int kTrayIconBorder = 2;  // around each icon in its cell
+
+bool E2eTrayOrigin(int* x, int* y, std::string* why) {
     std::string lines =
         "id=$(xdotool search --name 'Wine System Tray' | head -n 1)\n"
-        "[ -n \"$id\" ] || finish none\n"
+        "[ -n \"$id\" ] || finish 'no Wine System Tray window'\n"
         "eval $(xdotool getwindowgeometry --shell \"$id\")\n"
-        "finish \"$X $Y\"";
+        "finish \"at $X $Y\"";
     std::string answer;
-    int x = 0, y = 0;
     E2eXShell(lines, &answer);  // answers with the position instead of "ok"
-    if (sscanf(answer.c_str(), "%d %d", &x, &y) != 2) return -1;
+    bool ok = sscanf(answer.c_str(), "at %d %d", x, y) == 2;
+    if (!ok && why) *why = answer;
+    return ok;
+}
+
+bool E2eClickTrayIcon(int button) {
+    int x = 0, y = 0;
+    std::string why;
+    int half = (GetSystemMetrics(SM_CYSMICON) + 2 * kTrayIconBorder) / 2;
+    bool ok = E2eTrayOrigin(&x, &y, &why) &&
+              E2eXdo("mousemove " + std::to_string(x + half) + " " + std::to_string(y + half) + " click " +
+                         std::to_string(button),
+                     &why);
+    if (!ok) ADD_FAILURE() << "clicking the tray icon: " << why;
+    return ok;
+}
+
+int E2eTrayIconWhitePixels() {
+    int x = 0, y = 0;
+    if (!E2eTrayOrigin(&x, &y)) return -1;
     // Only the icon itself: the cell has a border of the tray's own colour.
-    int border = 2, size = GetSystemMetrics(SM_CYSMICON), white = 0;
+    int size = GetSystemMetrics(SM_CYSMICON), white = 0;
     HDC screen = GetDC(nullptr);
-    for (int dy = border; dy < border + size; dy++)
-        for (int dx = border; dx < border + size; dx++) {
+    for (int dy = kTrayIconBorder; dy < kTrayIconBorder + size; dy++)
+        for (int dx = kTrayIconBorder; dx < kTrayIconBorder + size; dx++) {
             COLORREF c = GetPixel(screen, x + dx, y + dy);
             if (c != CLR_INVALID && GetRValue(c) > 220 && GetGValue(c) > 220 && GetBValue(c) > 220) white++;
         }

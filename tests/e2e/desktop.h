@@ -35,6 +35,16 @@ HWND E2eLayeredWindowOf(DWORD pid);
 // them (read from each icon's tooltip), in no particular order.
 std::vector<std::wstring> E2eTrayTips();
 
+// Where Wine's stand-alone tray window ("Wine System Tray") starts on the X
+// screen: its first icon cell, a 2-pixel border around the small icon.
+// Asked of X, because Wine gives that window a frame no window manager
+// draws, so its Windows coordinates miss. false, with the reason, when absent.
+bool E2eTrayOrigin(int* x, int* y, std::string* why = nullptr);
+
+// Clicks the first icon of Wine's tray with X mouse button `button`; false
+// (and a test failure with the reason) when it could not.
+bool E2eClickTrayIcon(int button);
+
 // How many near-white pixels the first icon of Wine's tray shows on the
 // screen (the lit parts of its glyph); -1 when the tray window is not found.
 int E2eTrayIconWhitePixels();

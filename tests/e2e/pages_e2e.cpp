@@ -148,21 +148,8 @@ protected:
         return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) && (info.flags & GUI_INMOVESIZE);
     }
     // A left click on Q8's icon, the only one in Wine's own tray window,
-    // opens the main window. Clicks go to the tray's X position: Wine gives
-    // that window a frame no window manager draws, so Windows coordinates miss.
-    bool ClickTrayIcon() const {
-        int half = (GetSystemMetrics(SM_CYSMICON) + 4) / 2;
-        std::string why, lines =
-            "id=$(xdotool search --name 'Wine System Tray' | head -n 1)\n"
-            "[ -n \"$id\" ] || finish 'no Wine System Tray window'\n"
-            "eval $(xdotool getwindowgeometry --shell \"$id\")\n"
-            "xdotool mousemove $((X + " + std::to_string(half) + ")) $((Y + " + std::to_string(half) +
-            ")) click 1 mousemove 5 795 && finish ok\n"
-            "finish 'xdotool failed'";
-        bool ok = E2eXShell(lines, &why);
-        if (!ok) ADD_FAILURE() << why;
-        return ok;
-    }
+    // opens the main window; the mouse then leaves it.
+    bool ClickTrayIcon() const { return E2eClickTrayIcon(1) && E2eXdo("mousemove 5 795"); }
     bool WindowHides() const { return E2eWaitUntil([&] { return !IsWindowVisible(main); }); }
 
     // A real click in the middle of a control.

@@ -60,26 +60,9 @@ protected:
         return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
     }
 
-    // Clicks Q8's icon, the only one in Wine's own tray window, with mouse
-    // button `button`. Wine places that window with a caption of its own where
-    // no window manager runs, so its X position is asked of X, not of Wine.
-    bool ClickIcon(int button) const {
-        int half = (GetSystemMetrics(SM_CYSMICON) + 4) / 2;
-        std::string why, lines =
-            "id=$(xdotool search --name 'Wine System Tray' | head -n 1)\n"
-            "[ -n \"$id\" ] || finish 'no Wine System Tray window'\n"
-            "eval $(xdotool getwindowgeometry --shell \"$id\")\n"
-            "xdotool mousemove $((X + " + std::to_string(half) + ")) $((Y + " + std::to_string(half) +
-            ")) click " + std::to_string(button) + " && finish ok\n"
-            "finish 'xdotool failed'";
-        bool ok = E2eXShell(lines, &why);
-        if (!ok) ADD_FAILURE() << why;
-        return ok;
-    }
-
     // Right-clicks the icon; the menu window that opens, or null.
     HWND OpenMenu() {
-        if (!ClickIcon(3)) return nullptr;
+        if (!E2eClickTrayIcon(3)) return nullptr;  // Q8's icon is the tray's only one
         HWND menu = nullptr;
         E2eWaitUntil([&] {
             for (HWND h : E2eWindowsOf(q8.pid(), L"#32768"))
@@ -192,7 +175,7 @@ TEST_F(Tray, OpenEntryAndLeftClickShowTheMainWindow) {
     EXPECT_TRUE(E2eWaitUntil([&] { return IsWindowVisible(main) != FALSE; })) << box.Log();
     ShowWindow(main, SW_HIDE);
     ASSERT_TRUE(E2eWaitUntil([&] { return !IsWindowVisible(main); }));
-    ASSERT_TRUE(ClickIcon(1));
+    ASSERT_TRUE(E2eClickTrayIcon(1));
     EXPECT_TRUE(E2eWaitUntil([&] { return IsWindowVisible(main) != FALSE; })) << box.Log();
 }
 
