@@ -20,7 +20,7 @@
 #                                png_155..157 "使用指南 >" link (72 x 12)
 #                                png_193..196 "是", 187..190 "确定", 197..200 "否",
 #                                176..179 "取消": message box buttons (79 x 22), each state
-#                                (colours from res/art/buttons.py)
+#                                (colours and writer from res/art/buttons.py)
 #   res/art/creating.py          png_224  progress animation, 24 frames of 198 x 198 in a row
 #                                         (the "progress" layout: no caption, plain middle
 #                                         for the percentage)

@@ -44,12 +44,6 @@ TEAL_DARK = UTILITY.TEAL_DARK
 GREY_TEXT = UTILITY.GREY_TEXT
 
 
-def svg(width, height, body, comment):
-    return (f'<?xml version="1.0" encoding="UTF-8"?>\n<!-- {comment} -->\n'
-            f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
-            f'viewBox="0 0 {width} {height}">\n{body}</svg>\n')
-
-
 def button(width, height, radius, palette, state, text, size, bold=False):
     """Rounded face with a 1 px border and the label centred on it."""
     fill, border, ink = palette[state]
@@ -101,10 +95,7 @@ def main():
         for state, rid in states:
             pictures[rid] = (79, 22, button(79, 22, 4, palette, state, text, 12),
                              f'message box button "{text}", {state}')
-    for rid, (width, height, body, comment) in pictures.items():
-        text = svg(width, height, body, f"Written by buttons.py: {comment}.")
-        with open(os.path.join(out_dir, f"png_{rid}.svg"), "w", encoding="utf-8") as f:
-            f.write(text)
+    UTILITY.write_pictures(out_dir, pictures)
 
 
 if __name__ == "__main__":

@@ -62,9 +62,8 @@ def badge(b):
 
 
 def small(utility, size):
-    g = dict(utility.GEOMETRY[size])
+    g = utility.GEOMETRY[size]
     s = SMALL[size]
-    cx, cy = s["cx"], g["cy"]
     lines = [
         '<?xml version="1.0" encoding="UTF-8"?>',
         f'<!-- Written by icons.py: the installer\'s {size} x {size} icon, Wi-Fi glyph and install mark. -->',
@@ -72,13 +71,7 @@ def small(utility, size):
         f'viewBox="0 0 {size} {size}">',
         f'  <rect width="{size}" height="{size}" rx="{g["corner"]}" fill="{TEAL}"/>',
     ]
-    if g["dot"]:
-        lines.append(f'  <circle cx="{cx}" cy="{cy}" r="{g["dot"]}" fill="#FFFFFF"/>')
-    else:
-        lines.append(f'  <rect x="{cx - 1}" y="{cy - 1}" width="2" height="2" fill="#FFFFFF"/>')
-    for r in g["radii"]:
-        lines.append(f'  <path d="{utility.arc_path(cx, cy, r, g["half"])}" fill="none" '
-                     f'stroke="#FFFFFF" stroke-width="{g["width"]}" stroke-linecap="round"/>')
+    lines += utility.glyph(g, s["cx"], len(g["radii"]))
     return "\n".join(lines) + "\n" + badge(s) + "</svg>\n"
 
 

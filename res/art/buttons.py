@@ -49,6 +49,14 @@ def svg(width, height, body, comment):
             f'viewBox="0 0 {width} {height}">\n{body}</svg>\n')
 
 
+def write_pictures(out_dir, pictures):
+    """Writes png_<id>.svg for each id -> (width, height, body, comment)."""
+    for rid, (width, height, body, comment) in pictures.items():
+        text = svg(width, height, body, f"Written by buttons.py: {comment}.")
+        with open(os.path.join(out_dir, f"png_{rid}.svg"), "w", encoding="utf-8") as f:
+            f.write(text)
+
+
 def face(fill, border):
     return (f'  <rect x="0.5" y="0.5" width="{W - 1}" height="{H - 1}" rx="4" '
             f'fill="{fill}" stroke="{border}"/>\n')
@@ -112,10 +120,7 @@ def main():
                          f'"隐藏SSID" button while the name is hidden, {state}')
     for state, rid in (("normal", 178), ("hover", 177), ("pressed", 176)):
         pictures[rid] = (18, 18, close_mark(state), f"close mark, {state}")
-    for rid, (width, height, body, comment) in pictures.items():
-        text = svg(width, height, body, f"Written by buttons.py: {comment}.")
-        with open(os.path.join(out_dir, f"png_{rid}.svg"), "w", encoding="utf-8") as f:
-            f.write(text)
+    write_pictures(out_dir, pictures)
 
 
 if __name__ == "__main__":

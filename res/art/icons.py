@@ -36,6 +36,21 @@ def arc_path(cx, cy, r, half_deg):
     return f"M {cx - dx:.2f},{cy - dy:.2f} A {r} {r} 0 0 1 {cx + dx:.2f},{cy - dy:.2f}"
 
 
+def glyph(g, cx, lit):
+    """Lines of the Wi-Fi glyph of geometry `g` with its dot at cx: the dot (a whole-pixel
+    square where the geometry has no dot radius) and three arcs, those after `lit` faint."""
+    cy = g["cy"]
+    if g["dot"]:
+        lines = [f'  <circle cx="{cx}" cy="{cy}" r="{g["dot"]}" fill="#FFFFFF"/>']
+    else:
+        lines = [f'  <rect x="{cx - 1}" y="{cy - 1}" width="2" height="2" fill="#FFFFFF"/>']
+    for n, r in enumerate(g["radii"], start=1):
+        opacity = "" if n <= lit else ' stroke-opacity="0.35"'
+        lines.append(f'  <path d="{arc_path(cx, cy, r, g["half"])}" fill="none" '
+                     f'stroke="#FFFFFF" stroke-width="{g["width"]}" stroke-linecap="round"{opacity}/>')
+    return lines
+
+
 def icon(size, lit):
     g = GEOMETRY[size]
     lines = [
@@ -45,14 +60,7 @@ def icon(size, lit):
         f'viewBox="0 0 {size} {size}">',
         f'  <rect width="{size}" height="{size}" rx="{g["corner"]}" fill="{TEAL}"/>',
     ]
-    if g["dot"]:
-        lines.append(f'  <circle cx="{g["cx"]}" cy="{g["cy"]}" r="{g["dot"]}" fill="#FFFFFF"/>')
-    else:
-        lines.append(f'  <rect x="{g["cx"] - 1}" y="{g["cy"] - 1}" width="2" height="2" fill="#FFFFFF"/>')
-    for n, r in enumerate(g["radii"], start=1):
-        opacity = "" if n <= lit else ' stroke-opacity="0.35"'
-        lines.append(f'  <path d="{arc_path(g["cx"], g["cy"], r, g["half"])}" fill="none" '
-                     f'stroke="#FFFFFF" stroke-width="{g["width"]}" stroke-linecap="round"{opacity}/>')
+    lines += glyph(g, g["cx"], lit)
     lines.append('</svg>')
     return "\n".join(lines) + "\n"
 
