@@ -145,17 +145,10 @@ bool UnPackFromRes::GetResourceList() {
     }
     // Items separated by ","; the last one has none after it. A malformed
     // item, an empty one included, fails the whole list.
-    size_t items = 1;
-    for (const wchar_t* c = list; *c; ++c) items += (*c == L',');
-    std::vector<std::wstring> parts;
-    std::wstring all(list);
-    size_t start = 0;
-    for (size_t i = 0; i < items; i++) {
-        size_t comma = all.find(L',', start);
-        parts.push_back(all.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
-        start = comma + 1;
-    }
-    for (const std::wstring& item : parts) {
+    std::wstring rest(list);
+    for (;;) {
+        size_t comma = rest.find(L',');
+        std::wstring item = rest.substr(0, comma);
         UINT resourceId = 0, nameId = 0;
         if (!ParseResItem(item.c_str(), &resourceId, &nameId)) {
             WriteInstallerLog(L"UnPackFromRes::GetResourceList ->bad item \"%s\" in \"%s\"", item.c_str(), list);
@@ -167,6 +160,8 @@ bool UnPackFromRes::GetResourceList() {
             FreeDot(dot);
             return false;
         }
+        if (comma == std::wstring::npos) break;
+        rest.erase(0, comma + 1);
     }
     return true;
 }
