@@ -75,10 +75,15 @@ void CTpButton::CaptureBackground(HDC source) {
     backgroundTaken = true;
 }
 
-void CTpButton::Redraw(HDC target) {
-    if (!m_hWnd) return;
+CachedImage* CTpButton::CurrentImage() const {
     for (CachedImage* img : m_img)
-        if (!img) return;
+        if (!img) return nullptr;
+    return m_img[ChooseButtonImage(enabled, state, prevState)];
+}
+
+void CTpButton::Redraw(HDC target) {
+    CachedImage* img = CurrentImage();
+    if (!m_hWnd || !img) return;
     RECT client;
     GetClientRect(m_hWnd, &client);
     int w = client.right, h = client.bottom;
@@ -90,7 +95,6 @@ void CTpButton::Redraw(HDC target) {
         BitBlt(mem, 0, 0, w, h, m_background, 0, 0, SRCCOPY);
     else
         FillRect(mem, &client, GetSysColorBrush(COLOR_WINDOW));
-    CachedImage* img = m_img[ChooseButtonImage(enabled, state, prevState)];
     int iw = ImageWidth(img), ih = ImageHeight(img);
     if (img->image && iw > 0) {
         int x = (w - iw) / 2, y = (h - ih) / 2;

@@ -50,10 +50,14 @@ protected:
     void OnDetach() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool OnReflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    // Draws the current picture over the captured background, on `target`
+    // or, without one, on the button's own window.
+    virtual void Redraw(HDC target = nullptr);
+    // The picture for the current state; null until all four are set.
+    CachedImage* CurrentImage() const;
 
 private:
     void SetState(int newState);
-    void Redraw(HDC target = nullptr);
     LRESULT OnLButtonUp(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnHoverTimer();
     void FreeBackground();
