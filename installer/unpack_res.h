@@ -1,6 +1,6 @@
 // The installer's payload: resources of its own executable written out as
 // files into the work folder before the setup program runs, held against
-// change until that program has started, and deleted afterwards. Which
+// change from the moment each is written until it is deleted again. Which
 // resources, and under which file names, a string-table list decides
 // ("227-137,228-148": resource id - id of the string holding the file name).
 #pragma once
@@ -38,8 +38,7 @@ public:
     // restart) and empties the list; the holds are let go first.
     bool DelFiles();
 
-    // Lets go of the files: the setup process has been created and has them
-    // open itself, or it will never run.
+    // Lets go of the files (DelFiles does it first).
     void ReleaseHolds();
 
     int Count() const { return m_count; }
