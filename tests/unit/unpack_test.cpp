@@ -187,8 +187,8 @@ TEST_F(Unpack, WorkFolderIsMadeParentByParent) {
 }
 
 // The setup program is started from the user's own folder by an elevated
-// installer: between writing and starting, no one may change or swap it.
-TEST_F(Unpack, WrittenFilesCannotBeChangedUntilTheSetupHasStarted) {
+// installer: from writing to deleting, no one may change or swap it.
+TEST_F(Unpack, WrittenFilesCannotBeChangedWhileHeldAndTheSetupStillRuns) {
     UnPackFromRes u(work);
     ASSERT_TRUE(Prepare(u, IDS_UNPACK_LIST));
     ASSERT_TRUE(u.UnPack()) << Log();
