@@ -4,7 +4,7 @@
 # under 32-bit Wine; on a machine whose kernel runs no 32-bit x86 code (see
 # tools/machine-arch) they run a 64-bit build of the same sources under
 # 64-bit Wine instead, after the shipped 32-bit program (Q8) was built to show
-# it links, and its setup package.
+# it links, with the installer that carries it (Q8_Setup).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/setup-deps.sh"
@@ -21,7 +21,7 @@ else
   Q8_WINEARCH=win64
   echo "run-tests: this machine runs no 32-bit x86 code; building the 32-bit programs, then testing a 64-bit build"
   configure "$build-i686" i686 -DQ8_BUILD_TESTS=OFF
-  cmake --build "$build-i686" -j"$(nproc)" --target Q8 q8_setup_package
+  cmake --build "$build-i686" -j"$(nproc)" --target Q8 Q8_Setup
   build=$build-x64
   configure "$build" x86_64
 fi
