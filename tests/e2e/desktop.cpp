@@ -10,6 +10,9 @@
 
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
 
 bool E2eXShell(const std::string& lines, std::string* why) {
     std::string answer;
@@ -197,6 +200,151 @@ COLORREF E2ePicturePixel(const std::wstring& pngPath, int x, int y) {
     }
     Gdiplus::GdiplusShutdown(token);
     return c;
+}
+
+bool E2eLoadPicture(const std::wstring& pngPath, int* width, int* height, std::vector<DWORD>* argb) {
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    bool ok = false;
+    {
+        Gdiplus::Bitmap picture(pngPath.c_str());
+        if (picture.GetLastStatus() == Gdiplus::Ok) {
+            *width = (int)picture.GetWidth();
+            *height = (int)picture.GetHeight();
+            argb->assign((size_t)*width * *height, 0);
+            Gdiplus::Rect all(0, 0, *width, *height);
+            Gdiplus::BitmapData data = {};
+            if (picture.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) == Gdiplus::Ok) {
+                for (int y = 0; y < *height; y++)
+                    memcpy(&(*argb)[(size_t)y * *width], (BYTE*)data.Scan0 + (size_t)y * data.Stride, *width * 4);
+                picture.UnlockBits(&data);
+                ok = true;
+            }
+        }
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return ok;
+}
+
+std::vector<COLORREF> E2eScreenPixels(const RECT& r) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<COLORREF> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        if (BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY)) {
+            const DWORD* p = (const DWORD*)bits;
+            pixels.resize((size_t)w * h);
+            for (size_t i = 0; i < pixels.size(); i++)
+                pixels[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+        }
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool CE2eMapWatch::Start(const std::wstring& logPath, std::string* why) {
+    Stop();
+    m_log = logPath;
+    m_from = 0;
+    DeleteFileW(m_log.c_str());
+    DeleteFileW((m_log + L".pid").c_str());
+    // xev, line-buffered so that the log is complete up to the last event.
+    // It says nothing until an event comes, and takes a moment to start
+    // listening: a property of the root window is set until xev reports it.
+    std::string body =
+        "command -v xev >/dev/null 2>&1 && command -v xprop >/dev/null 2>&1 || finish 'xev or xprop is missing'\n"
+        "stdbuf -oL xev -root -event substructure -event property >\"$2\" 2>&1 </dev/null &\n"
+        "echo $! >\"$3\"\n"
+        "for i in $(seq 200); do\n"
+        "  xprop -root -f Q8_MAP_WATCH 8s -set Q8_MAP_WATCH \"$i\" 2>/dev/null\n"
+        "  grep -q Q8_MAP_WATCH \"$2\" && finish ok\n"
+        "  sleep 0.1\n"
+        "done\n"
+        "finish 'xev reported nothing'\n";
+    std::string answer;
+    std::wstring unixLog = SimFromUtf8(SimUnixPath(m_log));
+    bool ok = SimRunUnixScript(body, {unixLog, unixLog + L".pid"}, E2E_DEADLINE_MS, &answer) && answer == "ok";
+    m_running = E2eFileExists(m_log + L".pid");
+    m_from = E2eReadFile(m_log).size();
+    if (!ok && why) *why = answer;
+    return ok;
+}
+
+std::vector<E2eXWindow> CE2eMapWatch::Mapped() const {
+    std::vector<E2eXWindow> mapped;
+    Read(&mapped, nullptr);
+    return mapped;
+}
+
+std::vector<E2eXWindow> CE2eMapWatch::Placed() const {
+    std::vector<E2eXWindow> placed;
+    Read(nullptr, &placed);
+    return placed;
+}
+
+void CE2eMapWatch::Read(std::vector<E2eXWindow>* mapped, std::vector<E2eXWindow>* placed) const {
+    std::string log = E2eReadFile(m_log);
+    if (log.size() < m_from) return;
+    // An event is a line that starts at the margin, with indented lines after it.
+    static const std::regex where("(?:parent|event) 0x([0-9a-f]+), window 0x([0-9a-f]+), \\((-?\\d+),(-?\\d+)\\), "
+                                  "width (\\d+), height (\\d+)");
+    static const std::regex shown("event 0x[0-9a-f]+, window 0x([0-9a-f]+), override");
+    std::vector<E2eXWindow> geometry;
+    auto find = [](std::vector<E2eXWindow>& in, unsigned long id) -> RECT* {
+        for (E2eXWindow& w : in)
+            if (w.id == id) return &w.rect;
+        return nullptr;
+    };
+    size_t pos = 0;
+    while (pos < log.size()) {
+        size_t end = pos;
+        do {
+            end = log.find('\n', end);
+            end = end == std::string::npos ? log.size() : end + 1;
+        } while (end < log.size() && (log[end] == ' ' || log[end] == '\t' || log[end] == '\n'));
+        std::string event = log.substr(pos, end - pos);
+        bool after = pos >= m_from;
+        pos = end;
+        std::smatch m;
+        if (std::regex_search(event, m, where)) {
+            unsigned long id = strtoul(m[2].str().c_str(), nullptr, 16);
+            int x = atoi(m[3].str().c_str()), y = atoi(m[4].str().c_str());
+            RECT r = {x, y, x + atoi(m[5].str().c_str()), y + atoi(m[6].str().c_str())};
+            if (RECT* known = find(geometry, id)) *known = r;
+            else geometry.push_back({id, r});
+            if (placed && after) {
+                if (RECT* known = find(*placed, id)) *known = r;
+                else placed->push_back({id, r});
+            }
+        } else if (mapped && after && event.compare(0, 9, "MapNotify") == 0 && std::regex_search(event, m, shown)) {
+            unsigned long id = strtoul(m[1].str().c_str(), nullptr, 16);
+            RECT* known = find(geometry, id);
+            mapped->push_back({id, known ? *known : RECT{0, 0, 0, 0}});
+        }
+    }
+}
+
+void CE2eMapWatch::Stop() {
+    if (!m_running) return;
+    m_running = false;
+    std::string answer;
+    SimRunUnixScript("kill \"$(cat \"$2\")\" 2>/dev/null; finish ok", {SimFromUtf8(SimUnixPath(m_log + L".pid"))},
+                     E2E_DEADLINE_MS, &answer);
 }
 
 bool CE2eProgram::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& workDir) {

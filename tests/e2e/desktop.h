@@ -52,6 +52,46 @@ int E2eTrayIconWhitePixels();
 // The pixel at x, y of a PNG picture file, or CLR_INVALID.
 COLORREF E2ePicturePixel(const std::wstring& pngPath, int x, int y);
 
+// A PNG picture file's pixels as 0xAARRGGBB, row by row (alpha not
+// premultiplied); false when it cannot be read.
+bool E2eLoadPicture(const std::wstring& pngPath, int* width, int* height, std::vector<DWORD>* argb);
+
+// The pixels the screen shows in `r`, row by row, read from X in one piece.
+std::vector<COLORREF> E2eScreenPixels(const RECT& r);
+
+// What happens to the X windows on the screen from Start to Stop, as xev
+// sees it on the root window. Wine gives each top-level window an X window
+// there when the window is made, and maps it when the window is shown (a
+// layered one: once it has its first picture), so a window that is shown
+// only for a moment is still seen.
+struct E2eXWindow {
+    unsigned long id;
+    RECT rect;  // where X had the window
+};
+
+class CE2eMapWatch {
+public:
+    CE2eMapWatch() = default;
+    CE2eMapWatch(const CE2eMapWatch&) = delete;
+    CE2eMapWatch& operator=(const CE2eMapWatch&) = delete;
+    ~CE2eMapWatch() { Stop(); }
+    // Starts xev, writing into `logPath`, and returns once it is seen
+    // listening. false, with the reason in `why`, when it could not.
+    bool Start(const std::wstring& logPath, std::string* why = nullptr);
+    // The windows shown since Start, in order, each where it was when shown.
+    std::vector<E2eXWindow> Mapped() const;
+    // The windows made or moved since Start, each where it was put last.
+    std::vector<E2eXWindow> Placed() const;
+    // Ends xev (the log stays for a person to read).
+    void Stop();
+
+private:
+    void Read(std::vector<E2eXWindow>* mapped, std::vector<E2eXWindow>* placed) const;
+    std::wstring m_log;
+    size_t m_from = 0;  // where the events after the start begin in the log
+    bool m_running = false;
+};
+
 // A Windows program of the build started with a command line, ended by the destructor.
 class CE2eProgram {
 public:
@@ -63,7 +103,9 @@ public:
     // true when it ended within `ms`; `code` gets its exit code.
     bool WaitForExit(DWORD ms, DWORD* code = nullptr) const;
     void Stop();
+    bool IsRunning() const { return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
     DWORD pid() const { return m_pi.dwProcessId; }
+    DWORD threadId() const { return m_pi.dwThreadId; }  // the main thread's
 
 private:
     PROCESS_INFORMATION m_pi = {};

@@ -330,3 +330,83 @@ void Q8E2eTest::StartQ8InWorld(HWND* mainWindow) {
     *mainWindow = q8.WaitForMainWindow();
     ASSERT_NE(nullptr, *mainWindow) << box.Log();
 }
+
+std::wstring E2ePackageDir() { return UnixToWine(EnvVar(L"Q8_PACKAGE_DIR")); }
+
+std::wstring E2eInstallFolder() {
+    wchar_t dir[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, dir);
+    return std::wstring(dir) + L"\\Ambrel";
+}
+
+std::wstring E2eMachineValue(const wchar_t* key, const wchar_t* name) {
+    wchar_t value[1024] = L"";
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return value;
+}
+
+bool E2eMachineKeyExists(const wchar_t* key) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+bool E2eRunHidden(const std::wstring& commandLine, const std::wstring& workDir, DWORD* exitCode, DWORD ms) {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &pi))
+        return false;
+    bool bEnded = WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
+    if (bEnded) {
+        GetExitCodeProcess(pi.hProcess, exitCode);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, E2E_CLOSE_MS);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return bEnded;
+}
+
+DWORD E2eProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+std::wstring E2eImageOf(DWORD pid) {
+    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!h) return L"<no process>";
+    wchar_t path[MAX_PATH] = L"";
+    DWORD n = MAX_PATH;
+    if (!QueryFullProcessImageNameW(h, 0, path, &n)) path[0] = L'\0';
+    CloseHandle(h);
+    return path;
+}
+
+DWORD E2eWaitForOneUtility(DWORD notThis) {
+    DWORD pid = 0;
+    E2eWaitUntil([&] {
+        std::vector<HWND> w = E2eUtilityWindows();
+        pid = (w.size() == 1 && E2eProcessOf(w[0]) != notThis) ? E2eProcessOf(w[0]) : 0;
+        return pid != 0 && E2eMutexExists(E2E_INSTANCE_MUTEX);
+    });
+    return pid;
+}
+
+void E2eRemoveInstall() {
+    E2eEndStrayUtilities();
+    std::wstring dir = E2eInstallFolder();
+    for (const wchar_t* file : {L"Q8.exe", L"Dravolib.dll", L"uninstall.exe"}) DeleteFileW((dir + L"\\" + file).c_str());
+    RemoveDirectoryW(dir.c_str());
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, E2E_RUN_KEY, L"Ambrel");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, E2E_UNINSTALL_KEY);
+}

@@ -134,3 +134,35 @@ protected:
     CE2eSandbox box;
     CQ8Process q8;
 };
+
+// ---- The installed utility -------------------------------------------------
+// What the setup package leaves on the machine, as the package's and the
+// installer's tests check it and take it away again.
+
+// Setup waits up to about 5 s for a running Q8 to close before it kills it.
+#define E2E_SETUP_MS 60000
+
+#define E2E_RUN_KEY L"Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+#define E2E_UNINSTALL_KEY L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ambrel"
+
+// Where the build put Setup.exe and Setup.iss (Q8_PACKAGE_DIR), as a Windows path.
+std::wstring E2ePackageDir();
+// <Program Files>\Ambrel as this program sees Program Files: the 64-bit folder
+// for the 64-bit build, which is where its 64-bit package installs.
+std::wstring E2eInstallFolder();
+// A REG_SZ value under HKLM, "<missing>" when absent.
+std::wstring E2eMachineValue(const wchar_t* key, const wchar_t* name);
+bool E2eMachineKeyExists(const wchar_t* key);
+// Runs a command line hidden, as the installer starts the package, and waits
+// for its end. false when it did not start or did not end within `ms`.
+bool E2eRunHidden(const std::wstring& commandLine, const std::wstring& workDir, DWORD* exitCode,
+                  DWORD ms = E2E_SETUP_MS);
+// The process that owns `window`, and a process's program file.
+DWORD E2eProcessOf(HWND window);
+std::wstring E2eImageOf(DWORD pid);
+// The one running utility's process, once there is exactly one with the
+// instance mutex (and it is not `notThis`); 0 when there is none by the deadline.
+DWORD E2eWaitForOneUtility(DWORD notThis = 0);
+// Takes away whatever an install left: the running utility, the files in the
+// default folder, the registry entries.
+void E2eRemoveInstall();

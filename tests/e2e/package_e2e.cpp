@@ -13,95 +13,9 @@
 
 namespace {
 
-// Setup waits up to about 5 s for a running Q8 to close before it kills it.
-#define E2E_SETUP_MS 60000
-
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ambrel";
 const wchar_t* const kInstalledFiles[] = {L"Q8.exe", L"Dravolib.dll"};
 
-std::wstring EnvVar(const wchar_t* name) {
-    wchar_t buf[4096];
-    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return (n > 0 && n < 4096) ? std::wstring(buf, n) : std::wstring();
-}
-
-// Where the build put Setup.exe and Setup.iss (Q8_PACKAGE_DIR, a Unix path).
-std::wstring PackageDir() {
-    std::wstring dir = EnvVar(L"Q8_PACKAGE_DIR");
-    if (dir.empty() || dir[0] != L'/') return dir;
-    dir = L"Z:" + dir;
-    for (wchar_t& c : dir)
-        if (c == L'/') c = L'\\';
-    return dir;
-}
-
-// <Program Files>\Ambrel as this program sees Program Files: the 64-bit folder
-// for the 64-bit build, which is where its 64-bit package installs.
-std::wstring DefaultInstallFolder() {
-    wchar_t dir[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, dir);
-    return std::wstring(dir) + L"\\Ambrel";
-}
-
-// A REG_SZ value under HKLM, "<missing>" when absent.
-std::wstring MachineValue(const wchar_t* key, const wchar_t* name) {
-    wchar_t value[1024] = L"";
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return value;
-}
-
-bool MachineKeyExists(const wchar_t* key) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-    RegCloseKey(h);
-    return true;
-}
-
 std::string U8(const std::wstring& s) { return SimToUtf8(s); }
-
-// Runs a command line hidden, as the installer starts the package, and waits
-// for its end. false when it did not start or did not end within `ms`.
-bool RunHidden(const std::wstring& commandLine, const std::wstring& workDir, DWORD* exitCode,
-               DWORD ms = E2E_SETUP_MS) {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &pi))
-        return false;
-    bool bEnded = WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
-    if (bEnded) {
-        GetExitCodeProcess(pi.hProcess, exitCode);
-    } else {
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, E2E_CLOSE_MS);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return bEnded;
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-std::wstring ImageOf(DWORD pid) {
-    HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!h) return L"<no process>";
-    wchar_t path[MAX_PATH] = L"";
-    DWORD n = MAX_PATH;
-    if (!QueryFullProcessImageNameW(h, 0, path, &n)) path[0] = L'\0';
-    CloseHandle(h);
-    return path;
-}
 
 FILETIME WriteTime(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -120,24 +34,13 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 unsigned long long Ticks(const FILETIME& t) { return ((unsigned long long)t.dwHighDateTime << 32) | t.dwLowDateTime; }
 
-// Takes away whatever an install left: the running utility, the files, the
-// registry entries. A test's own install folder goes with its sandbox.
-void RemoveInstall() {
-    E2eEndStrayUtilities();
-    std::wstring dir = DefaultInstallFolder();
-    for (const wchar_t* file : {L"Q8.exe", L"Dravolib.dll", L"uninstall.exe"}) DeleteFileW((dir + L"\\" + file).c_str());
-    RemoveDirectoryW(dir.c_str());
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, L"Ambrel");
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
-}
-
 class Package : public Q8E2eTest {
 protected:
     void SetUp() override {
         Q8E2eTest::SetUp();
         if (HasFatalFailure()) return;
-        RemoveInstall();
-        ASSERT_FALSE(E2eFileExists(DefaultInstallFolder())) << U8(DefaultInstallFolder()) << " is left from before";
+        E2eRemoveInstall();
+        ASSERT_FALSE(E2eFileExists(E2eInstallFolder())) << U8(E2eInstallFolder()) << " is left from before";
         // The installed Q8's simulated library reads its world from the sandbox.
         SetEnvironmentVariableW(L"Q8SIM_WORLD", box.WorldPath().c_str());
         SetEnvironmentVariableW(L"Q8_UI_LOG", nullptr);
@@ -146,14 +49,14 @@ protected:
         workDir = E2eDataFolder();
         ASSERT_TRUE(E2eWriteConfigValue(L"SOFTAP", L"ssid", L"家里的热点"));
         ASSERT_TRUE(E2eWriteConfigValue(L"SOFTAP", L"key", L"87654321"));
-        ASSERT_FALSE(PackageDir().empty()) << "Q8_PACKAGE_DIR is not set";
+        ASSERT_FALSE(E2ePackageDir().empty()) << "Q8_PACKAGE_DIR is not set";
         for (const wchar_t* file : {L"Setup.exe", L"Setup.iss"})
-            ASSERT_TRUE(CopyFileW((PackageDir() + L"\\" + file).c_str(), (workDir + L"\\" + file).c_str(), FALSE))
-                << U8(PackageDir()) << "\\" << U8(file);
+            ASSERT_TRUE(CopyFileW((E2ePackageDir() + L"\\" + file).c_str(), (workDir + L"\\" + file).c_str(), FALSE))
+                << U8(E2ePackageDir()) << "\\" << U8(file);
     }
 
     void TearDown() override {
-        RemoveInstall();
+        E2eRemoveInstall();
         SetEnvironmentVariableW(L"Q8SIM_WORLD", nullptr);
         Q8E2eTest::TearDown();
     }
@@ -171,19 +74,8 @@ protected:
     // Runs the package and expects it to end with 0.
     void Install() {
         DWORD code = 0xDEAD;
-        ASSERT_TRUE(RunHidden(SetupCommandLine(), workDir, &code)) << "Setup.exe did not end: " << U8(SetupCommandLine());
+        ASSERT_TRUE(E2eRunHidden(SetupCommandLine(), workDir, &code)) << "Setup.exe did not end: " << U8(SetupCommandLine());
         ASSERT_EQ(0u, code) << "log:\n" << E2eReadFile(LogPath());
-    }
-
-    // The one running utility's process, once there is exactly one; 0 when not.
-    static DWORD WaitForOneUtility(DWORD notThis = 0) {
-        DWORD pid = 0;
-        E2eWaitUntil([&] {
-            std::vector<HWND> w = E2eUtilityWindows();
-            pid = (w.size() == 1 && ProcessOf(w[0]) != notThis) ? ProcessOf(w[0]) : 0;
-            return pid != 0 && E2eMutexExists(E2E_INSTANCE_MUTEX);
-        });
-        return pid;
     }
 
     void ExpectSettingsKept() const {
@@ -197,7 +89,7 @@ protected:
 TEST_F(Package, SilentInstallPutsQ8InProgramFilesRegistersAndStartsIt) {
     ASSERT_TRUE(WriteBytes(LogPath(), "a log of an earlier run\r\n"));
     ASSERT_NO_FATAL_FAILURE(Install());
-    const std::wstring dir = DefaultInstallFolder();
+    const std::wstring dir = E2eInstallFolder();
     const std::wstring q8 = dir + L"\\Q8.exe";
 
     for (const wchar_t* file : kInstalledFiles) {
@@ -207,18 +99,18 @@ TEST_F(Package, SilentInstallPutsQ8InProgramFilesRegistersAndStartsIt) {
     }
     EXPECT_TRUE(E2eFileExists(dir + L"\\uninstall.exe"));
 
-    EXPECT_EQ(L"\"" + q8 + L"\" nogui", MachineValue(kRunKey, L"Ambrel"));
-    EXPECT_EQ(L"Ambrel 无线热点", MachineValue(kUninstallKey, L"DisplayName"));
-    EXPECT_EQ(L"1.0.0.0", MachineValue(kUninstallKey, L"DisplayVersion"));
-    EXPECT_EQ(L"Ambrel", MachineValue(kUninstallKey, L"Publisher"));
-    EXPECT_EQ(q8 + L",0", MachineValue(kUninstallKey, L"DisplayIcon"));
-    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\"", MachineValue(kUninstallKey, L"UninstallString"));
-    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\" /S", MachineValue(kUninstallKey, L"QuietUninstallString"));
+    EXPECT_EQ(L"\"" + q8 + L"\" nogui", E2eMachineValue(E2E_RUN_KEY, L"Ambrel"));
+    EXPECT_EQ(L"Ambrel 无线热点", E2eMachineValue(E2E_UNINSTALL_KEY, L"DisplayName"));
+    EXPECT_EQ(L"1.0.0.0", E2eMachineValue(E2E_UNINSTALL_KEY, L"DisplayVersion"));
+    EXPECT_EQ(L"Ambrel", E2eMachineValue(E2E_UNINSTALL_KEY, L"Publisher"));
+    EXPECT_EQ(q8 + L",0", E2eMachineValue(E2E_UNINSTALL_KEY, L"DisplayIcon"));
+    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\"", E2eMachineValue(E2E_UNINSTALL_KEY, L"UninstallString"));
+    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\" /S", E2eMachineValue(E2E_UNINSTALL_KEY, L"QuietUninstallString"));
 
     // The utility that runs is the installed one.
-    DWORD pid = WaitForOneUtility();
+    DWORD pid = E2eWaitForOneUtility();
     ASSERT_NE(0u, pid) << "no single utility with its mutex after the install";
-    EXPECT_EQ(0, _wcsicmp(q8.c_str(), ImageOf(pid).c_str())) << U8(ImageOf(pid));
+    EXPECT_EQ(0, _wcsicmp(q8.c_str(), E2eImageOf(pid).c_str())) << U8(E2eImageOf(pid));
 
     // The log at the /f2 path is this run's, step by step.
     std::string log = E2eReadFile(LogPath());
@@ -233,14 +125,14 @@ TEST_F(Package, SilentInstallPutsQ8InProgramFilesRegistersAndStartsIt) {
 
 TEST_F(Package, QuietUninstallTakesEverythingAwayButTheSettings) {
     ASSERT_NO_FATAL_FAILURE(Install());
-    ASSERT_NE(0u, WaitForOneUtility());
-    const std::wstring dir = DefaultInstallFolder();
-    std::wstring quiet = MachineValue(kUninstallKey, L"QuietUninstallString");
+    ASSERT_NE(0u, E2eWaitForOneUtility());
+    const std::wstring dir = E2eInstallFolder();
+    std::wstring quiet = E2eMachineValue(E2E_UNINSTALL_KEY, L"QuietUninstallString");
 
     // NSIS's uninstaller copies itself to %TEMP%, starts the copy and ends at
     // once; the copy does the work.
     DWORD code = 0xDEAD;
-    ASSERT_TRUE(RunHidden(quiet, workDir, &code)) << U8(quiet);
+    ASSERT_TRUE(E2eRunHidden(quiet, workDir, &code)) << U8(quiet);
     EXPECT_EQ(0u, code);
     EXPECT_TRUE(E2eWaitUntil([&] { return !E2eFileExists(dir); }, E2E_SETUP_MS))
         << U8(dir) << " is still there; Q8.exe "
@@ -248,8 +140,8 @@ TEST_F(Package, QuietUninstallTakesEverythingAwayButTheSettings) {
         << (E2eFileExists(dir + L"\\uninstall.exe") ? "too" : "gone");
     EXPECT_FALSE(E2eMutexExists(E2E_INSTANCE_MUTEX)) << "Q8 still runs";
     EXPECT_TRUE(E2eUtilityWindows().empty());
-    EXPECT_TRUE(E2eWaitUntil([] { return !MachineKeyExists(kUninstallKey); })) << "the Uninstall key is left";
-    EXPECT_EQ(L"<missing>", MachineValue(kRunKey, L"Ambrel"));
+    EXPECT_TRUE(E2eWaitUntil([] { return !E2eMachineKeyExists(E2E_UNINSTALL_KEY); })) << "the Uninstall key is left";
+    EXPECT_EQ(L"<missing>", E2eMachineValue(E2E_RUN_KEY, L"Ambrel"));
 
     ExpectSettingsKept();
     EXPECT_TRUE(E2eFileExists(WorkPath(L"UI_Dri_SetupLog.log")));
@@ -257,13 +149,13 @@ TEST_F(Package, QuietUninstallTakesEverythingAwayButTheSettings) {
 
 TEST_F(Package, InstallOverARunningQ8ReplacesItsFilesAndLeavesOneRunning) {
     ASSERT_NO_FATAL_FAILURE(Install());
-    DWORD first = WaitForOneUtility();
+    DWORD first = E2eWaitForOneUtility();
     ASSERT_NE(0u, first);
     HANDLE firstProcess = OpenProcess(SYNCHRONIZE, FALSE, first);
     ASSERT_NE(nullptr, firstProcess);
 
     // Date the installed files back, so that fresh copies show.
-    const std::wstring dir = DefaultInstallFolder();
+    const std::wstring dir = E2eInstallFolder();
     FILETIME old = {0x256D4000, 0x01BF53EB};  // 2000-01-01
     for (const wchar_t* file : kInstalledFiles) {
         HANDLE h = CreateFileW((dir + L"\\" + file).c_str(), FILE_WRITE_ATTRIBUTES,
@@ -286,9 +178,9 @@ TEST_F(Package, InstallOverARunningQ8ReplacesItsFilesAndLeavesOneRunning) {
     std::string log = E2eReadFile(LogPath());
     EXPECT_NE(std::string::npos, log.find("Asked the running utility to close")) << log;
 
-    DWORD second = WaitForOneUtility(first);
+    DWORD second = E2eWaitForOneUtility(first);
     ASSERT_NE(0u, second) << E2eUtilityWindows().size() << " utility windows after the second install";
-    EXPECT_EQ(0, _wcsicmp((dir + L"\\Q8.exe").c_str(), ImageOf(second).c_str())) << U8(ImageOf(second));
+    EXPECT_EQ(0, _wcsicmp((dir + L"\\Q8.exe").c_str(), E2eImageOf(second).c_str())) << U8(E2eImageOf(second));
 }
 
 TEST_F(Package, InstallEndsAQ8ThatNoLongerAnswers) {
@@ -306,9 +198,9 @@ TEST_F(Package, InstallEndsAQ8ThatNoLongerAnswers) {
     std::string log = E2eReadFile(LogPath());
     EXPECT_NE(std::string::npos, log.find("Ended the running utility with taskkill")) << log;
     EXPECT_NE(std::string::npos, log.find("Result: installed")) << log;
-    DWORD pid = WaitForOneUtility(q8.pid());
+    DWORD pid = E2eWaitForOneUtility(q8.pid());
     ASSERT_NE(0u, pid) << E2eUtilityWindows().size() << " utility windows after the install";
-    EXPECT_EQ(0, _wcsicmp((DefaultInstallFolder() + L"\\Q8.exe").c_str(), ImageOf(pid).c_str())) << U8(ImageOf(pid));
+    EXPECT_EQ(0, _wcsicmp((E2eInstallFolder() + L"\\Q8.exe").c_str(), E2eImageOf(pid).c_str())) << U8(E2eImageOf(pid));
 }
 
 TEST_F(Package, ResponseFileChoosesTheFolderAndWhetherToStart) {
@@ -320,9 +212,9 @@ TEST_F(Package, ResponseFileChoosesTheFolderAndWhetherToStart) {
 
     for (const wchar_t* file : kInstalledFiles)
         EXPECT_TRUE(E2eFileExists(dir + L"\\" + file)) << U8(dir) << "\\" << U8(file);
-    EXPECT_FALSE(E2eFileExists(DefaultInstallFolder()));
-    EXPECT_EQ(L"\"" + dir + L"\\Q8.exe\" nogui", MachineValue(kRunKey, L"Ambrel"));
-    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\"", MachineValue(kUninstallKey, L"UninstallString"));
+    EXPECT_FALSE(E2eFileExists(E2eInstallFolder()));
+    EXPECT_EQ(L"\"" + dir + L"\\Q8.exe\" nogui", E2eMachineValue(E2E_RUN_KEY, L"Ambrel"));
+    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\"", E2eMachineValue(E2E_UNINSTALL_KEY, L"UninstallString"));
     std::string log = E2eReadFile(LogPath());
     EXPECT_NE(std::string::npos, log.find("Utility not started (StartUtility=0)\r\n")) << log;
     EXPECT_EQ(std::string::npos, log.find("Started ")) << log;
