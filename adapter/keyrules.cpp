@@ -1,7 +1,12 @@
 // Network name and key rules: the character classes, the default name from
 // the adapter's MAC address, random keys, and the stored form of the key in
 // the settings file (scrambled, then percent-escaped; decoded the other way).
+// rand_s, the fallback generator, is declared only when this is set first.
+#define _CRT_RAND_S
 #include "adapter/keyrules.h"
+
+#include <windows.h>
+#include <bcrypt.h>
 
 #include "adapter/ops.h"
 #include "app/log.h"
@@ -9,7 +14,6 @@
 #include "netenv/discovery.h"
 
 #include <cstdlib>
-#include <ctime>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -247,15 +251,56 @@ void MakeDefaultSsid(wchar_t* out) {
     }
 }
 
+// Random bytes from the system's cryptographic generator. A key that anyone
+// could rebuild from the time it was made would protect nothing.
+static bool CryptoRandomBytes(unsigned char* out, ULONG count) {
+    if (BCRYPT_SUCCESS(BCryptGenRandom(nullptr, out, count, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return true;
+    for (ULONG i = 0; i < count; i++) {
+        unsigned int value = 0;
+        if (rand_s(&value) != 0) return false;
+        out[i] = (unsigned char)value;
+    }
+    return true;
+}
+
+// One index below `range`, without the bias of a plain modulo: bytes at or
+// above the last whole multiple of `range` are drawn again.
+static bool CryptoRandomIndex(int range, int* index) {
+    const int limit = 256 - 256 % range;
+    for (int tries = 0; tries < 64; tries++) {
+        unsigned char b = 0;
+        if (!CryptoRandomBytes(&b, 1)) return false;
+        if (b < limit) {
+            *index = b % range;
+            return true;
+        }
+    }
+    return false;
+}
+
 void MakeRandomKey(wchar_t* out) {
     if (!out) return;
     static const char letters[] = "wertyuipasdfhjkzxcvbnm";
     static const char digits[] = "23456789";
-    srand((unsigned)time(nullptr));
-    int n = 0;
-    for (int i = 0; i < 5; i++) out[n++] = (wchar_t)letters[rand() % 22];
-    for (int i = 0; i < 3; i++) out[n++] = (wchar_t)digits[rand() % 8];
-    out[n] = L'\0';
+    wchar_t key[9];
+    int n = 0, index = 0;
+    for (int i = 0; i < 5; i++) {
+        if (!CryptoRandomIndex(ARRAYSIZE(letters) - 1, &index)) break;
+        key[n++] = (wchar_t)letters[index];
+    }
+    for (int i = 0; i < 3 && n >= 5; i++) {
+        if (!CryptoRandomIndex(ARRAYSIZE(digits) - 1, &index)) break;
+        key[n++] = (wchar_t)digits[index];
+    }
+    if (n != 8) {
+        // No randomness to be had: no key rather than a guessable one; the
+        // caller's empty key fails the key rules like any other bad key.
+        WriteUiLog(L"{MakeRandomKey} no random bytes from the system\n");
+        out[0] = L'\0';
+        return;
+    }
+    key[n] = L'\0';
+    wmemcpy(out, key, 9);
 }
 
 void ScrambleKey(wchar_t* key, int count) {

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <cwchar>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -151,23 +151,32 @@ TEST_F(DefaultSsid, RowCountPastTheTableIsClamped) {
     EXPECT_EQ(L"Q8_0A0B0C", Run());
 }
 
-TEST(RandomKey, FiveLettersThenThreeDigitsSameWithinASecond) {
+// Keys come from the system's cryptographic generator: two made within the
+// same second differ, and every allowed character turns up in its place.
+TEST(RandomKey, FiveLettersThenThreeDigitsDifferentEveryTime) {
     const std::wstring letters = L"wertyuipasdfhjkzxcvbnm", digits = L"23456789";
-    for (int i = 0; i < 20; i++) {
+    std::set<std::wstring> keys;
+    std::set<wchar_t> seenLetters, seenDigits;
+    const int count = 2000;
+    for (int i = 0; i < count; i++) {
         wchar_t key[16];
         wmemset(key, L'#', 16);
-        time_t before = time(nullptr);
         MakeRandomKey(key);
-        wchar_t again[16];
-        MakeRandomKey(again);
-        time_t after = time(nullptr);
-        ASSERT_EQ(8u, wcslen(key));
-        for (int k = 0; k < 5; k++) EXPECT_NE(std::wstring::npos, letters.find(key[k])) << key;
-        for (int k = 5; k < 8; k++) EXPECT_NE(std::wstring::npos, digits.find(key[k])) << key;
-        if (before == after) {
-            EXPECT_STREQ(key, again);
+        ASSERT_EQ(8u, wcslen(key)) << key;
+        for (int k = 0; k < 5; k++) {
+            ASSERT_NE(std::wstring::npos, letters.find(key[k])) << key;
+            seenLetters.insert(key[k]);
         }
+        for (int k = 5; k < 8; k++) {
+            ASSERT_NE(std::wstring::npos, digits.find(key[k])) << key;
+            seenDigits.insert(key[k]);
+        }
+        keys.insert(key);
     }
+    // 2000 keys out of 22^5 * 8^3 (2.6 thousand million): a repeat is a broken generator.
+    EXPECT_EQ((size_t)count, keys.size()) << "keys repeated";
+    EXPECT_EQ(letters.size(), seenLetters.size()) << "letters never drawn";
+    EXPECT_EQ(digits.size(), seenDigits.size()) << "digits never drawn";
 }
 
 struct TextRow { const wchar_t* in; const wchar_t* out; };
