@@ -11,6 +11,7 @@
 #define WM_SHOW_PAGE      0x1635
 #define WM_SOFTAP_RESULT  0x1638
 #define WM_CHECK_INTERNET 0x163C
+#define WM_SOFTAP_NOCARD  0x163D  // a worker ended because the adapter went away
 
 // The main dialog's window, set when it initialises; read by every thread.
 extern HWND gMainWnd;

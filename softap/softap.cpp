@@ -47,6 +47,14 @@ void ShowNoCardLook() {
     SoftApView()->ShowPage(SOFTAP_PAGE_TIPS);
 }
 
+// A worker that ends because the adapter went away leaves the looks to the
+// window: without a word, the creating animation would spin on, and every
+// later adapter check would return early because it exists.
+static void WorkerEndsOnNoCard(const wchar_t* worker) {
+    WriteUiLog(L"{%s} SOFTAP_NoCard, worker ends\n", worker);
+    PostMessageW(gMainWnd, WM_SOFTAP_NOCARD, 0, 0);
+}
+
 // Refreshes the list; false (and the no-adapter state) when it is empty.
 static bool RefreshAdapters() {
     UIGetControlNicList(&adapterList);
@@ -89,6 +97,7 @@ DWORD WINAPI ThreadWaitNicInitOk(LPVOID) {
     for (int attempt = 0; attempt < NIC_INIT_ATTEMPTS; ++attempt) {
         if (!RefreshAdapters()) {
             softApState = SOFTAP_NoCard;
+            WorkerEndsOnNoCard(L"ThreadWaitNicInitOk");
             return (DWORD)-1;
         }
         FirstAdapterGuid(guid);
@@ -109,6 +118,7 @@ DWORD WINAPI ThreadWaitNicInitOk(LPVOID) {
         WorkerSleep(NIC_INIT_PAUSE_MS);
         if (!RefreshAdapters()) {
             softApState = SOFTAP_NoCard;
+            WorkerEndsOnNoCard(L"ThreadWaitNicInitOk");
             return (DWORD)-1;
         }
         DeriveDefaultSsid(ssid);
@@ -192,7 +202,10 @@ void InitSoftap() {
 // Ends a bring-up that failed: the result page is posted unless the
 // no-adapter look has already won.
 static void FailBringUp(unsigned state, bool stopAfter) {
-    if (softApState == SOFTAP_NoCard) return;
+    if (softApState == SOFTAP_NoCard) {
+        WorkerEndsOnNoCard(L"ThreadSetSoftApAndIcs");
+        return;
+    }
     softApState = state;
     PostMessageW(gMainWnd, WM_SOFTAP_RESULT, 0, 0);
     if (stopAfter) PostMessageW(gMainWnd, WM_SOFTAP_CTRL, 1, 0);
@@ -203,6 +216,7 @@ DWORD WINAPI ThreadSetSoftApAndIcs(LPVOID) {
     TakeApLock();
     if (softApState != SOFTAP_Creating) {
         DropApLock();
+        if (softApState == SOFTAP_NoCard) WorkerEndsOnNoCard(L"ThreadSetSoftApAndIcs");
         return 0;
     }
     SoftApCfgInfo info;
@@ -232,6 +246,8 @@ DWORD WINAPI ThreadSetSoftApAndIcs(LPVOID) {
             PostMessageW(gMainWnd, WM_SOFTAP_RESULT, 0, 0);
             PostMessageW(gMainWnd, WM_CHECK_INTERNET, 0, 0);
             PostMessageW(gMainWnd, WM_SOFTAP_CTRL, 1, 0);
+        } else {
+            WorkerEndsOnNoCard(L"ThreadSetSoftApAndIcs");
         }
         return 0;
     }
@@ -240,6 +256,7 @@ DWORD WINAPI ThreadSetSoftApAndIcs(LPVOID) {
     WriteUiLog(L"{ThreadSetSoftApAndIcs} gIcsInfo.name = %s\n", ics.networkName);
     if (softApState == SOFTAP_NoCard) {
         DropApLock();
+        WorkerEndsOnNoCard(L"ThreadSetSoftApAndIcs");
         return 0;
     }
     softApState = SOFTAP_SettingIcs;
@@ -259,6 +276,7 @@ DWORD WINAPI ThreadSetSoftApAndIcs(LPVOID) {
     // Another step may have changed the state meanwhile; only then is it kept.
     if (!softApState.compare_exchange_strong(expected, SOFTAP_Created)) {
         DropApLock();
+        if (expected == SOFTAP_NoCard) WorkerEndsOnNoCard(L"ThreadSetSoftApAndIcs");
         return 0;
     }
     PostMessageW(gMainWnd, WM_CHECK_INTERNET, 0, 0);

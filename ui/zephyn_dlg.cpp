@@ -422,6 +422,10 @@ INT_PTR CZephynDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
     case WM_SOFTAP_CTRL: return OnSoftapCtrl(wParam);
     case WM_SOFTAP_RESULT: OnSoftapCreated(wParam); return 0;
     case WM_CHECK_INTERNET: return OnSoftapCheckInternet();
+    case WM_SOFTAP_NOCARD:
+        // Unless a later plug has started a new bring-up meanwhile.
+        if (softApState == SOFTAP_NoCard) ShowNoCardLook();
+        return 0;
     case WM_POWERBROADCAST: return OnPowerBroadcast(wParam);
     case WM_Q8_SHOW_MAIN: ShowMainWindowNow(); return 0;
     case WM_QUERYDRAGICON: return (INT_PTR)m_icon;

@@ -17,12 +17,17 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace {
 
 int gSleeps = 0;
-void CountingSleep(DWORD) { ++gSleeps; }
+std::set<DWORD> gPauses;  // every pause length asked for
+void CountingSleep(DWORD ms) {
+    ++gSleeps;
+    gPauses.insert(ms);
+}
 DWORD NoWait(HANDLE h, DWORD) { return WaitForSingleObject(h, 0); }
 
 size_t Count(const std::string& text, const std::string& part) {
@@ -36,6 +41,7 @@ protected:
     void SetUp() override {
         gSoftApClock = {CountingSleep, NoWait};
         gSleeps = 0;
+        gPauses.clear();
         gMainWnd = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         gDravo = &lib;
         // A plugged, running adapter whose GUID names no network interface, so
@@ -73,6 +79,7 @@ TEST_F(AdapterWait, InitialisationIsTriedTwoHundredTimesThenGivenUp) {
     EXPECT_EQ((DWORD)-1, ThreadWaitNicInitOk(nullptr));
     EXPECT_EQ(200, lib.Count(1));
     EXPECT_EQ(200, gSleeps);
+    EXPECT_EQ(std::set<DWORD>{300}, gPauses);  // one minute in all
     EXPECT_EQ((unsigned)SOFTAP_Creating, (unsigned)softApState);  // the creating look stays
     EXPECT_EQ(0, lib.Count(19));                                  // control never taken
     EXPECT_FALSE(AnyPosted());
@@ -89,6 +96,10 @@ TEST_F(AdapterWait, RemovingTheAdapterEndsTheWaitWithNoCard) {
     EXPECT_EQ((DWORD)-1, ThreadWaitNicInitOk(nullptr));
     EXPECT_EQ(3, lib.Count(1));
     EXPECT_EQ((unsigned)SOFTAP_NoCard, (unsigned)softApState);
+    // The window is told, so that it takes the creating look away.
+    MSG m = {};
+    ASSERT_TRUE(PeekMessageW(&m, gMainWnd, 0, 0, PM_REMOVE));
+    EXPECT_EQ((UINT)WM_SOFTAP_NOCARD, m.message);
     EXPECT_FALSE(AnyPosted());
 }
 
@@ -101,6 +112,7 @@ TEST_F(AdapterWait, DefaultNameIsTriedAHundredAndFiftyOneTimes) {
     EXPECT_NE(std::string::npos, log.find("{ThreadWaitNicInitOk} 150 times strSSid = \r\n"));
     EXPECT_EQ(std::string::npos, log.find("{ThreadWaitNicInitOk} 151 times"));
     EXPECT_EQ(151, gSleeps);
+    EXPECT_EQ(std::set<DWORD>{300}, gPauses);
     EXPECT_FALSE(AnyPosted());  // no name: no radio event, no bring-up
     EXPECT_STREQ(L"{5C8A0D1E-AAAA-BBBB-CCCC-DDDDEEEEFFFF}", currentAdapter.guid);
 }
@@ -122,6 +134,7 @@ TEST_F(AdapterWait, FreshNetworkNameIsTriedSixteenMoreTimesThenSetUpGoesOn) {
     EXPECT_NE(std::string::npos, log.find("{InitSoftap} 15 times again strSSid = \r\n"));
     EXPECT_EQ(std::string::npos, log.find("{InitSoftap} 16 times again"));
     EXPECT_EQ(16, gSleeps);
+    EXPECT_EQ(std::set<DWORD>{200}, gPauses);
     EXPECT_EQ(4, gSoftApInfo.encrypt);
     EXPECT_EQ(6, gSoftApInfo.channel);
     EXPECT_EQ(1, gIniFile.softAp);

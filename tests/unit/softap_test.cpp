@@ -132,14 +132,21 @@ TEST_F(SoftApWorkers, EveryFailedBringUpEndsInItsStateAndReleasesTheLock) {
          {{WM_SOFTAP_RESULT, 0, 0}, {WM_SOFTAP_CTRL, 1, 0}}, 2},
         {"sharing fails once, then works", [](ScriptedDravo& d) { d.setIcsFailures = 1; }, SOFTAP_Created,
          {{WM_CHECK_INTERNET, 0, 0}, {WM_SOFTAP_RESULT, 2, 0}}, 2},
+        // The window is told, so that it takes the creating look away.
         {"adapter lost during set-up", [](ScriptedDravo& d) { d.onSetSoftApMode = [] { softApState = SOFTAP_NoCard; }; },
-         SOFTAP_NoCard, {}, 0},
+         SOFTAP_NoCard, {{WM_SOFTAP_NOCARD, 0, 0}}, 0},
         {"adapter lost and mode refused",
          [](ScriptedDravo& d) {
              d.status[SLOT_SET_SOFTAP] = 5;
              d.onSetSoftApMode = [] { softApState = SOFTAP_NoCard; };
          },
-         SOFTAP_NoCard, {}, 0},
+         SOFTAP_NoCard, {{WM_SOFTAP_NOCARD, 0, 0}}, 0},
+        {"adapter lost and no connection to share",
+         [](ScriptedDravo& d) {
+             d.status[SLOT_QUERY_ICS] = 4;
+             d.onSetSoftApMode = [] { softApState = SOFTAP_NoCard; };
+         },
+         SOFTAP_NoCard, {{WM_SOFTAP_NOCARD, 0, 0}}, 0},
     };
     for (const FailureCase& c : cases) {
         lib = ScriptedDravo();
