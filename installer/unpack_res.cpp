@@ -108,15 +108,22 @@ bool UnPackFromRes::UnPack() {
 }
 
 ResDot* UnPackFromRes::NewDot(UINT resourceId, UINT nameStringId, const wchar_t* folder) {
-    wchar_t name[MAX_PATH] = L"";
-    if (LoadStringW(m_module, nameStringId, name, ARRAYSIZE(name)) <= 0 || !name[0]) {
+    const wchar_t* text = nullptr;
+    int nameLength = LoadStringW(m_module, nameStringId, (LPWSTR)&text, 0);
+    if (nameLength <= 0 || !text) {
         WriteInstallerLog(L"UnPackFromRes::GetResourceList ->no file name in string %u", nameStringId);
         return nullptr;
     }
-    size_t length = wcslen(folder) + 1 + wcslen(name) + 1;
+    // A name longer than a path, or with a zero character in it, would be cut.
+    std::wstring name(text, (size_t)nameLength);
+    if (name.size() >= MAX_PATH || name.find(L'\0') != std::wstring::npos) {
+        WriteInstallerLog(L"UnPackFromRes::GetResourceList ->unusable file name in string %u", nameStringId);
+        return nullptr;
+    }
+    size_t length = wcslen(folder) + 1 + name.size() + 1;
     ResDot* dot = new ResDot{nameStringId, resourceId, _wcsdup(m_type), new wchar_t[length],
                              INVALID_HANDLE_VALUE, nullptr};
-    _snwprintf(dot->path, length, L"%s\\%s", folder, name);
+    _snwprintf(dot->path, length, L"%s\\%s", folder, name.c_str());
     dot->path[length - 1] = L'\0';
     return dot;
 }
@@ -138,32 +145,49 @@ bool UnPackFromRes::GetResourceList() {
         return false;
     }
     std::wstring folder = m_outDir ? m_outDir : L"";
-    wchar_t list[512] = L"";
-    if (LoadStringW(m_module, m_listStringId, list, ARRAYSIZE(list)) <= 0 || !list[0]) {
+    // The string as the table holds it, whatever its length: a copy into a
+    // fixed buffer would cut a long list silently, maybe inside an id.
+    const wchar_t* text = nullptr;
+    int textLength = LoadStringW(m_module, m_listStringId, (LPWSTR)&text, 0);
+    if (textLength <= 0 || !text) {
         WriteInstallerLog(L"UnPackFromRes::GetResourceList ->load table fail");
         return false;
     }
+    std::wstring list(text, (size_t)textLength);
+    if (list.find(L'\0') != std::wstring::npos) {
+        WriteInstallerLog(L"UnPackFromRes::GetResourceList ->zero character in \"%s\"", list.c_str());
+        return false;
+    }
     // Items separated by ","; the last one has none after it. A malformed
-    // item, an empty one included, fails the whole list.
+    // item, an empty one included, fails the whole list, and so does a
+    // missing file name: the entries are added only once every item is good.
+    std::vector<ResDot*> dots;
+    bool good = true;
     std::wstring rest(list);
     for (;;) {
         size_t comma = rest.find(L',');
         std::wstring item = rest.substr(0, comma);
         UINT resourceId = 0, nameId = 0;
         if (!ParseResItem(item.c_str(), &resourceId, &nameId)) {
-            WriteInstallerLog(L"UnPackFromRes::GetResourceList ->bad item \"%s\" in \"%s\"", item.c_str(), list);
-            return false;
+            WriteInstallerLog(L"UnPackFromRes::GetResourceList ->bad item \"%s\" in \"%s\"", item.c_str(), list.c_str());
+            good = false;
+            break;
         }
         ResDot* dot = NewDot(resourceId, nameId, folder.c_str());
-        if (!dot) return false;
-        if (!AddDotToResList(dot)) {
-            FreeDot(dot);
-            return false;
+        if (!dot) {
+            good = false;
+            break;
         }
+        dots.push_back(dot);
         if (comma == std::wstring::npos) break;
         rest.erase(0, comma + 1);
     }
-    return true;
+    size_t added = 0;
+    while (good && added < dots.size() && AddDotToResList(dots[added])) added++;
+    if (good && added == dots.size()) return true;
+    for (size_t i = added; i < dots.size(); i++) FreeDot(dots[i]);
+    if (added) FreeList();  // never a part of the list
+    return false;
 }
 
 bool UnPackFromRes::AddDotToResList(ResDot* entry) {

@@ -41,7 +41,10 @@ static void OnRadioChange() {
 LRESULT EventManage(WPARAM, LPARAM lParam) {
     int code = (int)lParam;
     const wchar_t* name = DravoEventName(code);
-    if (!name) return 0;
+    if (!name) {
+        WriteUiLog(L"{EventManage} unknown event %d ignored\n", code);
+        return 0;
+    }
     WriteUiLog(L"{EventManage} %s\n", name);
     switch (code) {
     case 8: OnRadioChange(); break;
