@@ -6,7 +6,13 @@
 #      runs, beside the floor that Q8's own waits impose; once inside Wine's
 #      own desktop as the demo runs, once with one X window each as the tests;
 #  (b) CPU time per minute of Q8.exe (hotspot up, two stations) and of the
-#      wineserver, beside the same for tools/bench/idle_loop.cpp.
+#      wineserver, beside the same for tools/bench/idle_loop.cpp (a program
+#      that only waits) and tools/bench/floor_loop.cpp (the calls the design
+#      demands with the hotspot up, through the same library, and nothing
+#      else), and Q8's CPU as a ratio to the floor's;
+#  (c) private memory (as Linux counts it), handles and threads of Q8.exe
+#      after the first plug to hotspot, and after Q8_BENCH_CYCLES (default
+#      200; 0 skips it) unplug-plug cycles more.
 # Q8_BENCH_RUNS (default 5), Q8_BENCH_SECONDS (default 60); Q8_BUILD_DIR as for
 # tools/demo.sh; Q8_DEMO_DIR defaults to <build>/bench.
 set -uo pipefail
@@ -18,7 +24,7 @@ source "$(dirname "$0")/demo-lib.sh"
 
 if [ -z "${_Q8_BENCH_BUILT:-}" ]; then
   export _Q8_BENCH_BUILT=1
-  q8_make Q8 Dravolib cfgmgr32_sim simctl idle_loop
+  q8_make Q8 Dravolib cfgmgr32_sim simctl idle_loop floor_loop memory_probe
   q8_enter_netns "$@"
 fi
 
@@ -108,6 +114,7 @@ measure() {  # $1 = program pid; prints "program server rest" CPU ms per minute
 # (b) A fresh Q8 with the hotspot up and two stations; then idle_loop alone.
 cpu_runs() {
   local q8_cpu q8_srv q8_rest idle_cpu idle_srv idle_rest idle_pid n_threads n_watch
+  local floor_cpu floor_srv floor_rest floor_pid
   q8sim plug "${q8_plug_args[@]}"
   q8sim stations 2
   q8_start
@@ -125,20 +132,75 @@ cpu_runs() {
   q8_say "measuring idle_loop.exe for $secs s"
   read -r idle_cpu idle_srv idle_rest < <(measure "$idle_pid")
   kill "$idle_pid" 2>/dev/null
+  wait "$idle_pid" 2>/dev/null
+  # Beside the library and the stand-in cfgmgr32.dll that Q8 used, started as Q8 is.
+  cp "$q8_build/tools/floor_loop.exe" "$q8_demo/"
+  (cd "$q8_demo" && WINEDLLOVERRIDES=cfgmgr32=n exec setsid "$q8_root/tools/wine-run" "$q8_demo/floor_loop.exe") \
+    >"$q8_demo/floor.out" 2>&1 &
+  floor_pid=$!
+  sleep 5
+  kill -0 "$floor_pid" 2>/dev/null || q8_die "floor_loop.exe ended at once (no library or no adapter?)"
+  q8_say "measuring floor_loop.exe for $secs s"
+  read -r floor_cpu floor_srv floor_rest < <(measure "$floor_pid")
+  "$q8_root/tools/wine-run" taskkill /f /im floor_loop.exe >/dev/null 2>&1
+  wait "$floor_pid" 2>/dev/null
   {
     echo
     echo "== (b) CPU time per minute (user + system over $secs s; inside Wine's own desktop) =="
-    printf '  %-34s %16s %16s\n' "" "Q8.exe" "idle_loop.exe"
-    printf '  %-34s %16s %16s\n' "the program" "$(sec "$q8_cpu")" "$(sec "$idle_cpu")"
-    printf '  %-34s %16s %16s\n' "wineserver" "$(sec "$q8_srv")" "$(sec "$idle_srv")"
-    printf '  %-34s %16s %16s\n' "the prefix's other Wine processes" "$(sec "$q8_rest")" "$(sec "$idle_rest")"
+    printf '  %-34s %16s %16s %16s\n' "" "Q8.exe" "idle_loop.exe" "floor_loop.exe"
+    printf '  %-34s %16s %16s %16s\n' "the program" "$(sec "$q8_cpu")" "$(sec "$idle_cpu")" "$(sec "$floor_cpu")"
+    printf '  %-34s %16s %16s %16s\n' "wineserver" "$(sec "$q8_srv")" "$(sec "$idle_srv")" "$(sec "$floor_srv")"
+    printf '  %-34s %16s %16s %16s\n' "the prefix's other Wine processes" "$(sec "$q8_rest")" "$(sec "$idle_rest")" "$(sec "$floor_rest")"
+    echo "  Q8.exe against the floor (program + wineserver): $(awk -v a=$((q8_cpu + q8_srv)) -v b=$((floor_cpu + floor_srv)) 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }') times (target: within 1.2)"
     echo "  Q8.exe: hotspot up, 2 stations, fresh start: $n_threads threads, $n_watch connection checks a second"
   } >>"$report"
+}
+
+# (c) Memory, handles and threads after the first bring-up and after many
+# unplug-plug cycles.
+unix_private_kb() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s + 0 }' "/proc/$q8_pid/smaps_rollup"; }
+# Wine 8 answers 0 handles for another process; that shows as "n/a".
+q8_handles() {
+  local h
+  h=$("$q8_root/tools/wine-run" "$q8_build/tools/memory_probe.exe" title Ambrel 2>/dev/null | tr -d '\r' | sed -n 's/.*handles=\([0-9]*\).*/\1/p')
+  [ -n "$h" ] && [ "$h" != 0 ] && echo "$h" || echo n/a
+}
+cycle_runs() {
+  local cycles=${Q8_BENCH_CYCLES:-200} i created nocard kb1 h1 t1 kb2 h2 t2
+  [ "$cycles" -gt 0 ] || return 0
+  q8sim plug "${q8_plug_args[@]}"
+  q8sim stations 2
+  q8_start
+  q8_wait_log "SOFTAP OnSoftapCreated" 60 || q8_die "no hotspot for the cycle measurement"
+  sleep 5
+  kb1=$(unix_private_kb); h1=$(q8_handles); t1=$(threads)
+  q8_say "$cycles unplug-plug cycles (after one: ${kb1} kB private, $h1 handles, $t1 threads)"
+  for i in $(seq "$cycles"); do
+    nocard=$(q8_log_count "{ControlNicChange} SOFTAP_NoCard")
+    created=$(q8_log_count "SOFTAP OnSoftapCreated")
+    q8sim unplug
+    q8_wait_log "{ControlNicChange} SOFTAP_NoCard" 30 "$nocard" || q8_die "cycle $i: unplug not seen"
+    q8sim plug "${q8_plug_args[@]}"
+    q8_wait_log "SOFTAP OnSoftapCreated" 60 "$created" || q8_die "cycle $i: no hotspot within 60 s"
+    [ $((i % 50)) -eq 0 ] && q8_say "cycle $i: $(unix_private_kb) kB private, $(q8_handles) handles, $(threads) threads"
+  done
+  sleep 5
+  kb2=$(unix_private_kb); h2=$(q8_handles); t2=$(threads)
+  {
+    echo
+    echo "== (c) Q8.exe after the first bring-up and after $cycles unplug-plug cycles more (inside Wine's own desktop) =="
+    printf '  %-34s %12s %12s\n' "" "after 1" "after $((cycles + 1))"
+    printf '  %-34s %12s %12s\n' "private memory (Linux, kB)" "$kb1" "$kb2"
+    printf '  %-34s %12s %12s\n' "handles (GetProcessHandleCount)" "$h1" "$h2"
+    printf '  %-34s %12s %12s\n' "threads" "$t1" "$t2"
+  } >>"$report"
+  q8_stop
 }
 
 q8_start_session
 plug_runs "inside Wine's own desktop, as the demo runs" desktop
 cpu_runs
+cycle_runs
 q8_desktop off
 plug_runs "one X window each, as the tests run (Xvfb, no window manager: hiding a window waits 2 s)" x11
 {

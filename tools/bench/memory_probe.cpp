@@ -5,7 +5,7 @@
 //   memory_probe q8            the window carrying the utility's property;
 //                              shows the main window and each page first
 //   memory_probe title TEXT    the top-level window titled TEXT
-// Output: "private=<bytes> working_set=<bytes> pid=<pid>", or a line starting
+// Output: "private=<bytes> working_set=<bytes> handles=<n> pid=<pid>", or a line starting
 // with "error".
 #include <windows.h>
 #include <psapi.h>
@@ -59,8 +59,10 @@ int wmain(int argc, wchar_t** argv) {
         printf("error no memory counters for pid %lu\n", pid);
         return 1;
     }
+    DWORD handles = 0;
+    GetProcessHandleCount(process, &handles);
     CloseHandle(process);
-    printf("private=%lu working_set=%lu pid=%lu\n", (unsigned long)counters.PrivateUsage,
-           (unsigned long)counters.WorkingSetSize, pid);
+    printf("private=%lu working_set=%lu handles=%lu pid=%lu\n", (unsigned long)counters.PrivateUsage,
+           (unsigned long)counters.WorkingSetSize, (unsigned long)handles, pid);
     return 0;
 }
