@@ -208,14 +208,8 @@ void CInstaroDlg::PushFirstImage() {
     int w = m_client.right, h = m_client.bottom;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateAlphaSurface(screen, w, h, &bits);
     if (bmp) {
         HGDIOBJ old = SelectObject(mem, bmp);
         {
@@ -315,15 +309,9 @@ BOOL CInstaroDlg::OnInitDialog() {
 // picture; later the buttons draw their own changes into it.
 void CInstaroDlg::Compose() {
     int w = m_client.right, h = m_client.bottom;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // top-down, so the GDI+ view below shares its rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
-    m_surfaceBitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_surfaceBitmap = CreateAlphaSurface(screen, w, h, &bits);
     ReleaseDC(nullptr, screen);
     if (!m_surfaceBitmap) return;
     m_surfaceDC = CreateCompatibleDC(nullptr);

@@ -25,6 +25,8 @@
 #include "softap/softap_state.h"
 #include "softap/view.h"
 
+#include "test_threads.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -117,23 +119,6 @@ DWORD RecordingWait(HANDLE h, DWORD ms) {
     return WaitForSingleObject(h, 0);
 }
 
-// True when another thread can take `mutex` at once.
-bool FreeForAnotherThread(HANDLE mutex) {
-    struct Probe {
-        static DWORD WINAPI Run(LPVOID m) {
-            DWORD w = WaitForSingleObject((HANDLE)m, 0);
-            if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) return 0;
-            ReleaseMutex((HANDLE)m);
-            return 1;
-        }
-    };
-    HANDLE t = CreateThread(nullptr, 0, Probe::Run, mutex, 0, nullptr);
-    WaitForSingleObject(t, kDeadlineMs);
-    DWORD code = 0;
-    GetExitCodeThread(t, &code);
-    CloseHandle(t);
-    return code == 1;
-}
 
 // ---------------------------------------------------------------------------
 // The window as the soft AP logic sees it: every view call is noted.

@@ -6,6 +6,8 @@
 #include "ui/kit/layout.h"
 #include "fuzz_res.h"
 
+#include "fuzz_util.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,14 +16,6 @@
 
 namespace {
 
-std::string Show(const std::wstring& w) {
-    std::string s;
-    for (wchar_t c : w) {
-        if (c >= 0x20 && c < 0x7F) s += (char)c;
-        else { char hex[12]; snprintf(hex, sizeof hex, "\\x%04X", (unsigned)c); s += hex; }
-    }
-    return s;
-}
 
 // Random text from an alphabet that favours the rule's own characters.
 std::wstring RandomText(std::mt19937& rng, const wchar_t* favoured, int maxLength) {

@@ -5,6 +5,8 @@
 #include "adapter/keyrules.h"
 #include "adapter/types.h"
 
+#include "fuzz_util.h"
+
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -43,14 +45,9 @@ const StepRow kSteps[] = {
     {"ScrambleKey", ScrambleKey},         {"PercentEscapeKey", PercentEscapeKey},
 };
 
-std::string Show(const std::wstring& w) {
-    std::string s;
-    for (wchar_t c : w.substr(0, 120)) {
-        if (c >= 0x20 && c < 0x7F) s += (char)c;
-        else { char hex[12]; snprintf(hex, sizeof hex, "\\x%04X", (unsigned)c); s += hex; }
-    }
-    return s;
-}
+// Failure messages show at most this much of a text.
+const size_t kShown = 120;
+
 
 // A stored form as a damaged file could hold it: escapes whole and cut,
 // the 0x7F mark, control characters, non-ASCII and lone surrogates.
@@ -94,8 +91,8 @@ TEST(KeyRulesFuzz, RandomStoredFormsStayInsideTheirBuffers) {
         const StepRow& step = kSteps[rng() % (sizeof kSteps / sizeof kSteps[0])];
         Guarded g(text, count, bTerminate);
         step.step(g.buf(), count);
-        ASSERT_TRUE(g.GuardsIntact()) << step.name << " count " << count << " on \"" << Show(text) << "\"";
-        ASSERT_TRUE(g.Terminated()) << step.name << " count " << count << " on \"" << Show(text) << "\"";
+        ASSERT_TRUE(g.GuardsIntact()) << step.name << " count " << count << " on \"" << Show(text, kShown) << "\"";
+        ASSERT_TRUE(g.Terminated()) << step.name << " count " << count << " on \"" << Show(text, kShown) << "\"";
     }
 }
 
@@ -118,23 +115,23 @@ TEST(KeyRulesFuzz, EncodeThenDecodeGivesEveryKeyBack) {
         }
         Guarded big(key, Q8_TEXT_MAX, true);
         EncodeStoredKey(big.buf(), Q8_TEXT_MAX);
-        ASSERT_TRUE(big.GuardsIntact() && big.Terminated()) << Show(key);
+        ASSERT_TRUE(big.GuardsIntact() && big.Terminated()) << Show(key, kShown);
         std::wstring stored = big.buf();
         Guarded back(stored, Q8_TEXT_MAX, true);
         DecodeStoredKey(back.buf(), Q8_TEXT_MAX);
         ASSERT_TRUE(back.GuardsIntact() && back.Terminated());
         if (stored.size() + 1 < (size_t)Q8_TEXT_MAX || key.size() <= 12)
-            ASSERT_EQ(Show(key), Show(back.buf())) << "stored \"" << Show(stored) << "\"";
+            ASSERT_EQ(Show(key, kShown), Show(back.buf(), kShown)) << "stored \"" << Show(stored, kShown) << "\"";
         else
-            ASSERT_EQ(0u, key.find(back.buf())) << "decoded \"" << Show(back.buf()) << "\" of \"" << Show(key) << "\"";
+            ASSERT_EQ(0u, key.find(back.buf())) << "decoded \"" << Show(back.buf(), kShown) << "\" of \"" << Show(key, kShown) << "\"";
 
         // The stored form in a buffer exactly its size.
         int exact = (int)stored.size() + 1;
         if (key.size() + 1 <= (size_t)exact) {
             Guarded fit(key, exact, true);
             EncodeStoredKey(fit.buf(), exact);
-            ASSERT_TRUE(fit.GuardsIntact() && fit.Terminated()) << Show(key);
-            ASSERT_EQ(Show(stored), Show(fit.buf()));
+            ASSERT_TRUE(fit.GuardsIntact() && fit.Terminated()) << Show(key, kShown);
+            ASSERT_EQ(Show(stored, kShown), Show(fit.buf(), kShown));
         }
 
         // A smaller buffer: a shorter stored form that decodes to a beginning of the key.
@@ -142,11 +139,11 @@ TEST(KeyRulesFuzz, EncodeThenDecodeGivesEveryKeyBack) {
         std::wstring start = key.substr(0, small - 1);
         Guarded cut(start, small, true);
         EncodeStoredKey(cut.buf(), small);
-        ASSERT_TRUE(cut.GuardsIntact() && cut.Terminated()) << Show(key) << " count " << small;
+        ASSERT_TRUE(cut.GuardsIntact() && cut.Terminated()) << Show(key, kShown) << " count " << small;
         Guarded again(cut.buf(), Q8_TEXT_MAX, true);
         DecodeStoredKey(again.buf(), Q8_TEXT_MAX);
-        ASSERT_EQ(0u, key.find(again.buf())) << "count " << small << " decoded \"" << Show(again.buf()) << "\" of \""
-                                              << Show(key) << "\"";
+        ASSERT_EQ(0u, key.find(again.buf())) << "count " << small << " decoded \"" << Show(again.buf(), kShown) << "\" of \""
+                                              << Show(key, kShown) << "\"";
     }
 }
 
@@ -162,7 +159,7 @@ TEST(KeyRulesFuzz, PercentEscapeThenUnescapeGivesTheTextBack) {
         ASSERT_TRUE(g.GuardsIntact() && g.Terminated());
         PercentUnescapeKey(g.buf(), Q8_TEXT_MAX);
         ASSERT_TRUE(g.GuardsIntact() && g.Terminated());
-        ASSERT_EQ(Show(text), Show(g.buf()));
+        ASSERT_EQ(Show(text, kShown), Show(g.buf(), kShown));
     }
 }
 
@@ -175,7 +172,7 @@ TEST(KeyRulesFuzz, CutEscapesAreKeptAsTheyStand) {
         int count = (int)wcslen(r.in) + 1;
         Guarded g(r.in, count, true);
         PercentUnescapeKey(g.buf(), count);
-        ASSERT_TRUE(g.GuardsIntact() && g.Terminated()) << Show(r.in);
-        EXPECT_STREQ(r.out, g.buf()) << Show(r.in);
+        ASSERT_TRUE(g.GuardsIntact() && g.Terminated()) << Show(r.in, kShown);
+        EXPECT_STREQ(r.out, g.buf()) << Show(r.in, kShown);
     }
 }

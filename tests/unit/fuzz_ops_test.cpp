@@ -9,6 +9,8 @@
 #include "softap/events.h"
 #include "ops_fake_dravo.h"
 
+#include "fuzz_util.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -105,14 +107,6 @@ bool ReferenceGuid(const std::wstring& text, GUID* out) {
     return true;
 }
 
-std::string Show(const std::wstring& w) {
-    std::string s;
-    for (wchar_t c : w) {
-        if (c >= 0x20 && c < 0x7F) s += (char)c;
-        else { char hex[12]; snprintf(hex, sizeof hex, "\\x%04X", (unsigned)c); s += hex; }
-    }
-    return s;
-}
 
 }  // namespace
 

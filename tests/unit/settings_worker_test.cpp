@@ -12,6 +12,8 @@
 
 #include "test_log.h"
 
+#include "test_threads.h"
+
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -42,23 +44,6 @@ std::ostream& operator<<(std::ostream& os, const SeenCall& c) {
 
 std::string Field(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
 
-// True when another thread can take `mutex` at once.
-bool FreeForAnotherThread(HANDLE mutex) {
-    struct Probe {
-        static DWORD WINAPI Run(LPVOID m) {
-            DWORD w = WaitForSingleObject((HANDLE)m, 0);
-            if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) return 0;
-            ReleaseMutex((HANDLE)m);
-            return 1;
-        }
-    };
-    HANDLE t = CreateThread(nullptr, 0, Probe::Run, mutex, 0, nullptr);
-    WaitForSingleObject(t, kDeadlineMs);
-    DWORD code = 0;
-    GetExitCodeThread(t, &code);
-    CloseHandle(t);
-    return code == 1;
-}
 
 // Settings calls block until `release` is set; everything else answers as scripted.
 class BlockingDravo final : public ScriptedDravo {

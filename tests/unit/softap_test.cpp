@@ -15,6 +15,8 @@
 
 #include "test_log.h"
 
+#include "test_threads.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -37,24 +39,6 @@ std::ostream& operator<<(std::ostream& os, const Posted& p) {
 void InstantSleep(DWORD) {}
 DWORD NoWait(HANDLE h, DWORD) { return WaitForSingleObject(h, 0); }
 
-bool FreeForAnotherThread(HANDLE mutex) {
-    struct Probe {
-        static DWORD WINAPI Run(LPVOID m) {
-            DWORD w = WaitForSingleObject((HANDLE)m, 0);
-            if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
-                ReleaseMutex((HANDLE)m);
-                return 1;
-            }
-            return 0;
-        }
-    };
-    HANDLE t = CreateThread(nullptr, 0, Probe::Run, mutex, 0, nullptr);
-    WaitForSingleObject(t, 5000);
-    DWORD code = 0;
-    GetExitCodeThread(t, &code);
-    CloseHandle(t);
-    return code == 1;
-}
 
 class SoftApWorkers : public ::testing::Test {
 protected:

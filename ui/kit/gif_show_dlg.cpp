@@ -2,6 +2,8 @@
 // UpdateLayeredWindow, the frame timer, dragging and the swallowed keys.
 #include "ui/kit/gif_show_dlg.h"
 
+#include "ui/kit/page_kit.h"
+
 #include <gdiplus.h>
 
 CGifShowDlg::CGifShowDlg(UINT templateId, int stripId, int captionId)
@@ -58,14 +60,8 @@ void CGifShowDlg::PaintFrame() {
     if (w <= 0 || h <= 0) return;
     HDC window = GetDC(m_hWnd);
     HDC mem = CreateCompatibleDC(window);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // top-down, so the GDI+ bitmap below shares its rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(window, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateAlphaSurface(window, w, h, &bits);
     if (bmp) {
         HGDIOBJ old = SelectObject(mem, bmp);
         {

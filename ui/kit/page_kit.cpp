@@ -28,6 +28,17 @@ void PaintSkinnedPage(HWND page, CachedImage* picture, SIZE size, CTpButton* con
     EndPaint(page, &ps);
 }
 
+HBITMAP CreateAlphaSurface(HDC dc, int w, int h, void** bits) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down: rows in the order GDI+ expects them
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    *bits = nullptr;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 static bool CurrentRect(HWND control, RECT* rc) {
     if (!control || !GetWindowRect(control, rc)) return false;
     MapWindowPoints(nullptr, GetParent(control), (POINT*)rc, 2);

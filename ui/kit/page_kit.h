@@ -1,6 +1,7 @@
 // What every skinned page does alike: paint its picture off screen and hand
 // the buttons their background, place controls by layout strings, build
-// fonts that keep their pixel size, and drag the top-level window.
+// fonts that keep their pixel size, drag the top-level window, and make the
+// 32-bit surfaces that per-pixel-alpha windows are drawn into.
 #pragma once
 #include "ui/kit/image_cache.h"
 #include "ui/kit/tp_button.h"
@@ -11,6 +12,10 @@
 // Call from WM_PAINT.
 void PaintSkinnedPage(HWND page, CachedImage* picture, SIZE size, CTpButton* const* buttons, int count);
 
+// A 32-bit top-down DIB section of w x h for a per-pixel-alpha picture:
+// `*bits` gets its rows, top row first, which a GDI+ bitmap of the same size
+// (stride w * 4, 32bppPARGB) can share. Null when it can't be made.
+HBITMAP CreateAlphaSurface(HDC dc, int w, int h, void** bits);
 // Moves control `id` of `dialog` to exactly x,y,w,h of layout string
 // `stringId`; a missing or malformed string leaves it where it is.
 void PlaceControl(HWND dialog, int id, UINT stringId);
